@@ -1,0 +1,134 @@
+#include "platform/sim/ini_engine.h"
+
+#include <sys/stat.h>
+
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "platform/text_util.h"
+
+namespace kl::platform {
+namespace {
+
+struct Line {
+  Line(std::string t = std::string()) : text(std::move(t)) {}
+  std::string text;
+  bool isSection = false;
+  bool isKey = false;
+  bool hasValue = false;  // a key line without '=' is a key without value
+  std::string name;       // section name or key, trimmed
+  std::string value;      // trimmed
+};
+
+// Every non-blank line that is not a section header is a key, comment-looking
+// ones included, as the platform reads them.
+Line parseLine(const std::string& text) {
+  Line line(text);
+  const std::string t = trimSpaces(text);
+  if (t.empty()) return line;
+  if (t[0] == '[') {
+    const auto close = t.find(']');
+    line.isSection = true;
+    line.name = trimSpaces(t.substr(1, close == std::string::npos ? std::string::npos : close - 1));
+    return line;
+  }
+  const auto eq = t.find('=');
+  line.isKey = true;
+  line.hasValue = eq != std::string::npos;
+  line.name = trimSpaces(t.substr(0, eq));
+  if (line.hasValue) line.value = trimSpaces(t.substr(eq + 1));
+  return line;
+}
+
+bool readLines(const std::string& file, std::vector<Line>* lines) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream all;
+  all << in.rdbuf();
+  std::string text = all.str();
+  if (!text.empty() && text.back() == '\n') text.pop_back();
+  if (text.empty()) return true;
+  for (auto raw : splitText(text, '\n')) {
+    if (!raw.empty() && raw.back() == '\r') raw.pop_back();
+    lines->push_back(parseLine(raw));
+  }
+  return true;
+}
+
+// The body of the first section of that name: lines [begin, end). Keys in
+// front of the first header form the section with the empty name.
+struct Body {
+  std::size_t begin = 0, end = 0;
+};
+
+bool findSection(const std::vector<Line>& lines, const std::string& section, Body* body) {
+  std::size_t i = 0;
+  if (!section.empty()) {
+    while (i < lines.size() && !(lines[i].isSection && equalsNoCase(lines[i].name, section))) ++i;
+    if (i == lines.size()) return false;
+    ++i;
+  }
+  body->begin = i;
+  while (i < lines.size() && !lines[i].isSection) ++i;
+  body->end = i;
+  return true;
+}
+
+long findKey(const std::vector<Line>& lines, const Body& body, const std::string& key) {
+  for (std::size_t i = body.begin; i < body.end; ++i)
+    if (lines[i].isKey && equalsNoCase(lines[i].name, key)) return static_cast<long>(i);
+  return -1;
+}
+
+std::string unquote(const std::string& v) {
+  if (v.size() >= 2 && (v[0] == '"' || v[0] == '\'') && v.back() == v[0])
+    return v.substr(1, v.size() - 2);
+  return v;
+}
+
+bool writable(const std::string& file) {
+  struct stat st {};
+  if (stat(file.c_str(), &st) != 0) return true;  // a new file
+  return S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR);
+}
+
+}  // namespace
+
+std::string IniEngine::getString(const std::string& section, const std::string& key,
+                                 const std::string& fallback, const std::string& file) {
+  std::vector<Line> lines;
+  Body body;
+  std::string result = trimSpaces(fallback);
+  if (readLines(file, &lines) && findSection(lines, section, &body)) {
+    const long at = findKey(lines, body, key);
+    if (at >= 0 && lines[at].hasValue) result = unquote(lines[at].value);
+  }
+  if (result.size() >= kProfileBufferChars) result.resize(kProfileBufferChars - 1);
+  return result;
+}
+
+bool IniEngine::writeString(const std::string& section, const std::string& key,
+                            const std::string& value, const std::string& file) {
+  if (!writable(file)) return false;
+  std::vector<Line> lines;
+  readLines(file, &lines);
+  Body body;
+  if (!findSection(lines, section, &body)) {
+    if (!lines.empty()) lines.emplace_back("");
+    lines.emplace_back("[" + section + "]");
+    lines.emplace_back(key + "=" + value);
+  } else if (const long at = findKey(lines, body, key); at >= 0) {
+    lines[at].text = lines[at].name + "=" + value;  // keeps the stored spelling
+  } else {
+    std::size_t insertAt = body.begin;
+    for (std::size_t i = body.begin; i < body.end; ++i)
+      if (lines[i].isKey) insertAt = i + 1;
+    lines.emplace(lines.begin() + static_cast<long>(insertAt), key + "=" + value);
+  }
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  for (const auto& line : lines) out << line.text << "\r\n";
+  return static_cast<bool>(out.flush());
+}
+
+}  // namespace kl::platform

@@ -1,0 +1,35 @@
+#include "platform/text_util.h"
+
+namespace kl::platform {
+
+std::string foldCase(const std::string& s) {
+  std::string out = s;
+  for (char& c : out)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return out;
+}
+
+bool equalsNoCase(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && foldCase(a) == foldCase(b);
+}
+
+std::string trimSpaces(const std::string& s) {
+  const auto isSpace = [](char c) { return c == ' ' || c == '\t'; };
+  std::size_t b = 0, e = s.size();
+  while (b < e && isSpace(s[b])) ++b;
+  while (e > b && isSpace(s[e - 1])) --e;
+  return s.substr(b, e - b);
+}
+
+std::vector<std::string> splitText(const std::string& s, char sep) {
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  for (;;) {
+    const auto at = s.find(sep, start);
+    parts.push_back(s.substr(start, at == std::string::npos ? std::string::npos : at - start));
+    if (at == std::string::npos) return parts;
+    start = at + 1;
+  }
+}
+
+}  // namespace kl::platform

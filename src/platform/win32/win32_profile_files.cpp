@@ -1,0 +1,21 @@
+#include "platform/win32/win32_profile_files.h"
+
+#include <windows.h>
+
+namespace kl::platform {
+
+std::string Win32ProfileFiles::getString(const std::string& section, const std::string& key,
+                                         const std::string& fallback, const std::string& file) {
+  char buffer[kProfileBufferChars];
+  const DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), fallback.c_str(), buffer,
+                                           sizeof buffer, file.c_str());
+  return std::string(buffer, n);
+}
+
+bool Win32ProfileFiles::writeString(const std::string& section, const std::string& key,
+                                    const std::string& value, const std::string& file) {
+  return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str()) !=
+         FALSE;
+}
+
+}  // namespace kl::platform

@@ -1,0 +1,28 @@
+#pragma once
+// What the contract cases run against: the in-memory registry and our INI
+// engine natively, the real functions in the Windows test program.
+#include <memory>
+#include <string>
+
+#include "platform/profile_files.h"
+#include "platform/registry.h"
+
+namespace kl::contract {
+
+class ContractEnv {
+ public:
+  virtual ~ContractEnv() = default;
+  virtual platform::Registry& registry() = 0;
+  virtual platform::ProfileFiles& profiles() = 0;
+  // A fresh, empty key below HKEY_CURRENT_USER for one test; removed after.
+  virtual std::string scratchKey() const = 0;
+  // A fresh folder for one test's files, with a trailing separator.
+  virtual std::string scratchFolder() const = 0;
+  // Marks a file read-only the way the platform does. False when the
+  // platform does not enforce it here (Wine run as root writes regardless).
+  virtual bool makeReadOnly(const std::string& file) = 0;
+};
+
+std::unique_ptr<ContractEnv> makeContractEnv();
+
+}  // namespace kl::contract

@@ -1,0 +1,39 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "contract_env.h"
+#include "platform/sim/ini_engine.h"
+#include "platform/sim/memory_registry.h"
+
+namespace kl::contract {
+namespace {
+
+class NativeEnv : public ContractEnv {
+ public:
+  NativeEnv() {
+    char pattern[] = "/tmp/kl-contract-XXXXXX";
+    folder_ = mkdtemp(pattern);
+  }
+  ~NativeEnv() override { std::filesystem::remove_all(folder_); }
+  platform::Registry& registry() override { return registry_; }
+  platform::ProfileFiles& profiles() override { return ini_; }
+  std::string scratchKey() const override { return "Software\\KlContract"; }
+  std::string scratchFolder() const override { return folder_ + "/"; }
+  bool makeReadOnly(const std::string& file) override {
+    return chmod(file.c_str(), 0444) == 0;  // the engine honours it even for root
+  }
+
+ private:
+  platform::MemoryRegistry registry_;
+  platform::IniEngine ini_;
+  std::string folder_;
+};
+
+}  // namespace
+
+std::unique_ptr<ContractEnv> makeContractEnv() { return std::make_unique<NativeEnv>(); }
+
+}  // namespace kl::contract

@@ -1,0 +1,56 @@
+# Counts results across test runners for the closing "N passed, N failed".
+KL_PASSED=0
+KL_FAILED=0
+KL_FAILURES=()
+
+kl_ctest() {
+  local name=$1 log="$KL_ROOT/build/$1.ctest.log"
+  echo "== native tests: build/$name"
+  (cd "$KL_ROOT/build/$name" && ctest --output-on-failure -j2) 2>&1 | tee "$log" || true
+  local line
+  line=$(grep -E "tests passed, [0-9]+ tests failed out of [0-9]+" "$log" | tail -1 || true)
+  if [ -z "$line" ]; then
+    KL_FAILED=$((KL_FAILED + 1)); KL_FAILURES+=("ctest in build/$name did not run")
+    return
+  fi
+  local failed total
+  failed=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\1/' <<<"$line")
+  total=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\2/' <<<"$line")
+  KL_PASSED=$((KL_PASSED + total - failed))
+  KL_FAILED=$((KL_FAILED + failed))
+  [ "$failed" -eq 0 ] || KL_FAILURES+=("$failed native test(s) in build/$name")
+}
+
+# kl_gtest_log LABEL LOG: adds the counts of a GoogleTest program's output.
+kl_gtest_log() {
+  local label=$1 log=$2 passed failed
+  passed=$(sed -nE 's/^\[  PASSED  \] ([0-9]+) tests?\..*/\1/p' "$log" | tail -1)
+  failed=$(sed -nE 's/^\[  FAILED  \] ([0-9]+) tests?, listed below.*/\1/p' "$log" | tail -1)
+  if [ -z "$passed" ] && [ -z "$failed" ]; then
+    KL_FAILED=$((KL_FAILED + 1)); KL_FAILURES+=("$label did not report"); return
+  fi
+  KL_PASSED=$((KL_PASSED + ${passed:-0}))
+  KL_FAILED=$((KL_FAILED + ${failed:-0}))
+  [ "${failed:-0}" -eq 0 ] || KL_FAILURES+=("$failed test(s) in $label")
+}
+
+# kl_check DESCRIPTION COMMAND...: one check that passes when COMMAND succeeds.
+kl_check() {
+  local what=$1
+  shift
+  if "$@"; then
+    echo "ok: $what"
+    KL_PASSED=$((KL_PASSED + 1))
+  else
+    echo "FAILED: $what"
+    KL_FAILED=$((KL_FAILED + 1)); KL_FAILURES+=("$what")
+  fi
+}
+
+kl_tally_summary() {
+  echo ""
+  local f
+  for f in "${KL_FAILURES[@]}"; do echo "failed: $f"; done
+  echo "$KL_PASSED passed, $KL_FAILED failed"
+  [ "$KL_FAILED" -eq 0 ]
+}
