@@ -1,0 +1,134 @@
+#include "ui/control.h"
+
+#include <algorithm>
+#include <exception>
+
+#include "ui/application.h"
+#include "ui/form.h"
+
+namespace kl::ui {
+
+Control::Control(Control* parent, std::string name) : parent_(parent), name_(std::move(name)) {
+  if (parent_) parent_->children_.push_back(this);
+}
+
+Control::~Control() = default;
+
+Form* Control::form() {
+  Control* c = this;
+  while (c->parent_) c = c->parent_;
+  return dynamic_cast<Form*>(c);
+}
+
+Application* Control::application() {
+  Form* f = form();
+  return f ? &f->app() : nullptr;
+}
+
+Control* Control::find(const std::string& name) {
+  if (name_ == name) return this;
+  for (Control* child : children_)
+    if (Control* found = child->find(name)) return found;
+  return nullptr;
+}
+
+void Control::setBounds(int left, int top, int width, int height) {
+  bounds_ = Rect{left, top, width, height};
+  notify(Property::Bounds);
+}
+
+void Control::setText(const std::string& text) {
+  if (text == text_) return;
+  text_ = text;
+  notify(Property::Text);
+}
+
+void Control::setEnabled(bool enabled) {
+  if (enabled == enabled_) return;
+  enabled_ = enabled;
+  notify(Property::Enabled);
+}
+
+bool Control::effectivelyEnabled() const {
+  for (const Control* c = this; c; c = c->parent_)
+    if (!c->enabled_) return false;
+  return true;
+}
+
+void Control::setVisible(bool visible) {
+  if (visible == visible_) return;
+  visible_ = visible;
+  notify(Property::Visible);
+}
+
+void Control::setHint(const std::string& hint) {
+  hint_ = hint;
+  notify(Property::Hint);
+}
+
+void Control::setShowHint(bool show) {
+  showHint_ = show;
+  notify(Property::Hint);
+}
+
+void Control::setBold(bool bold) {
+  bold_ = bold;
+  notify(Property::Font);
+}
+
+void Control::notify(Property what) {
+  if (peer_) peer_->changed(what);
+}
+
+void Control::realize() {
+  Application* app = application();
+  if (!app) return;
+  if (!peer_) peer_ = app->backend().createPeer(*this);
+  for (Control* child : children_) child->realize();
+}
+
+void Control::guarded(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const std::exception& e) {
+    if (Application* app = application())
+      app->handleException(e);
+    else
+      throw;
+  }
+}
+
+void Control::userMouseDown(MouseButton button) {
+  if (!effectivelyEnabled()) return;
+  guarded([&] {
+    if (onMouseDown) onMouseDown(button);
+  });
+}
+
+void Control::userMouseUp(MouseButton button) {
+  if (!effectivelyEnabled()) return;
+  guarded([&] {
+    if (onMouseUp) onMouseUp(button);
+  });
+}
+
+void Control::userClick() {
+  if (!effectivelyEnabled()) return;
+  guarded([&] { clicked(); });
+}
+
+void Control::clicked() { fire(onClick); }
+
+void Control::userFocus() {
+  if (!effectivelyEnabled()) return;
+  if (Form* f = form()) guarded([&] { f->moveFocus(this); });
+}
+
+void Control::userMouseClick() {
+  userMouseDown(MouseButton::Left);
+  if (focusable()) userFocus();
+  userClick();
+  userMouseUp(MouseButton::Left);
+}
+
+}  // namespace kl::ui

@@ -1,0 +1,124 @@
+#pragma once
+// The toolkit's controls: each control holds its state and raises its
+// events; a peer shows it (a real window, or nothing in the headless
+// backend). Programmatic changes go through setters; user actions come in
+// through the user*() entry points, which the peers call and tests call
+// through the headless backend. Which of them raises which event is decided
+// here, once, for every backend.
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kl::ui {
+
+class Application;
+class Form;
+
+enum class MouseButton { Left, Right, Middle };
+
+struct Rect {
+  int left = 0, top = 0, width = 0, height = 0;
+};
+
+// What changed in a control; the peer reads the new state from the control.
+enum class Property {
+  Text, Enabled, Visible, Bounds, Hint, Font, State, Items, ItemIndex, Position, Range,
+  ActivePage, Panels, Checked, Picture, Url, Focus, Modal, Alpha
+};
+
+class Peer {
+ public:
+  virtual ~Peer() = default;
+  virtual void changed(Property what) = 0;
+};
+
+class Control {
+ public:
+  Control(Control* parent, std::string name);
+  virtual ~Control();
+  Control(const Control&) = delete;
+  Control& operator=(const Control&) = delete;
+
+  // Creates a child owned by this control; realised at once when this one is.
+  template <class T, class... Args>
+  T& add(Args&&... args) {
+    auto child = std::make_unique<T>(this, std::forward<Args>(args)...);
+    T& ref = *child;
+    owned_.push_back(std::move(child));
+    if (peer_) ref.realize();
+    return ref;
+  }
+
+  // The kind of control, e.g. "CheckBox"; peers are chosen by it.
+  virtual const char* kind() const = 0;
+  const std::string& name() const { return name_; }
+  Control* parent() const { return parent_; }
+  const std::vector<Control*>& children() const { return children_; }
+  Form* form();
+  Application* application();
+  // Depth-first search of this control and everything inside it.
+  Control* find(const std::string& name);
+
+  void setBounds(int left, int top, int width, int height);
+  const Rect& bounds() const { return bounds_; }
+  void setText(const std::string& text);
+  const std::string& text() const { return text_; }
+  void setEnabled(bool enabled);
+  bool enabled() const { return enabled_; }
+  // Enabled and every container around it enabled, as Windows treats input.
+  bool effectivelyEnabled() const;
+  void setVisible(bool visible);
+  bool visible() const { return visible_; }
+  void setHint(const std::string& hint);
+  const std::string& hint() const { return hint_; }
+  void setShowHint(bool show);
+  bool showHint() const { return showHint_; }
+  void setBold(bool bold);
+  bool bold() const { return bold_; }
+  void setTabStop(bool tabStop) { tabStop_ = tabStop; }
+  bool tabStop() const { return tabStop_; }
+  virtual bool isContainer() const { return false; }
+  // Takes the keyboard focus when clicked or tabbed to.
+  virtual bool focusable() const { return false; }
+
+  std::function<void()> onClick;
+  std::function<void()> onEnter;
+  std::function<void(MouseButton)> onMouseDown;
+  std::function<void(MouseButton)> onMouseUp;
+
+  // User actions. Each runs its events and hands an escaping error to the
+  // application's error handler. Disabled controls take no input.
+  void userMouseDown(MouseButton button);
+  void userMouseUp(MouseButton button);
+  void userClick();  // a completed mouse click, or space/enter on a button
+  void userFocus();  // the keyboard focus arrives here
+  // A full left click as Windows delivers it: down, focus, click, up.
+  void userMouseClick();
+
+  void realize();
+  Peer* peer() const { return peer_.get(); }
+  void setPeer(std::unique_ptr<Peer> peer) { peer_ = std::move(peer); }
+  // Tells the peer that `what` changed.
+  void notify(Property what);
+
+ protected:
+  static void fire(const std::function<void()>& handler) {
+    if (handler) handler();
+  }
+  // Runs a user action's event chain with the application's error handler.
+  void guarded(const std::function<void()>& action);
+  virtual void clicked();  // what a user click does; default: OnClick
+
+ private:
+  Control* parent_;
+  std::string name_;
+  std::vector<Control*> children_;
+  std::vector<std::unique_ptr<Control>> owned_;
+  std::unique_ptr<Peer> peer_;
+  Rect bounds_;
+  std::string text_, hint_;
+  bool enabled_ = true, visible_ = true, showHint_ = false, bold_ = false, tabStop_ = false;
+};
+
+}  // namespace kl::ui

@@ -1,0 +1,256 @@
+#pragma once
+// The control kinds of the toolkit. Each holds its state; setters notify the
+// peer; user*() entry points are what a user's action does.
+#include <string>
+#include <vector>
+
+#include "ui/control.h"
+#include "ui/form.h"
+
+namespace kl::ui {
+
+class Label : public Control {
+ public:
+  using Control::Control;
+  const char* kind() const override { return "Label"; }
+};
+
+class Bevel : public Control {
+ public:
+  using Control::Control;
+  const char* kind() const override { return "Bevel"; }
+};
+
+// A picture from the program's resources, by resource name.
+class Image : public Control {
+ public:
+  using Control::Control;
+  const char* kind() const override { return "Image"; }
+  void setPicture(const std::string& resource);
+  const std::string& picture() const { return picture_; }
+
+ private:
+  std::string picture_;
+};
+
+class GroupBox : public Control {
+ public:
+  using Control::Control;
+  const char* kind() const override { return "GroupBox"; }
+  bool isContainer() const override { return true; }
+};
+
+class Button : public Control {
+ public:
+  using Control::Control;
+  const char* kind() const override { return "Button"; }
+  bool focusable() const override { return true; }
+  // A button with a modal result closes its modal form with that result.
+  void setModalResult(ModalResult r) { modalResult_ = r; }
+
+ protected:
+  void clicked() override;
+
+ private:
+  ModalResult modalResult_ = ModalResult::None;
+};
+
+// A flat button that does not take the focus.
+class SpeedButton : public Control {
+ public:
+  using Control::Control;
+  const char* kind() const override { return "SpeedButton"; }
+  void setPicture(const std::string& resource) { picture_ = resource; }
+  const std::string& picture() const { return picture_; }
+
+ private:
+  std::string picture_;
+};
+
+enum class CheckState { Unchecked, Checked, Grayed };
+
+class CheckBox : public Control {
+ public:
+  using Control::Control;
+  const char* kind() const override { return "CheckBox"; }
+  bool focusable() const override { return true; }
+  void setAllowGrayed(bool allow) { allowGrayed_ = allow; }
+  bool allowGrayed() const { return allowGrayed_; }
+  // From code: raises OnClick when the state changes.
+  void setState(CheckState state);
+  CheckState state() const { return state_; }
+  void setChecked(bool checked) { setState(checked ? CheckState::Checked : CheckState::Unchecked); }
+  bool checked() const { return state_ == CheckState::Checked; }
+
+ protected:
+  // A user's click (mouse or space bar) cycles unchecked -> grayed (when
+  // allowed) -> checked -> unchecked.
+  void clicked() override;
+
+ private:
+  CheckState state_ = CheckState::Unchecked;
+  bool allowGrayed_ = false;
+};
+
+// A drop-down list. ItemIndex -1 is "no item".
+class ComboBox : public Control {
+ public:
+  using Control::Control;
+  const char* kind() const override { return "ComboBox"; }
+  bool focusable() const override { return true; }
+  void setItems(const std::vector<std::string>& items);
+  const std::vector<std::string>& items() const { return items_; }
+  // From code: no OnChange. An index outside the items becomes -1.
+  void setItemIndex(int index);
+  int itemIndex() const { return itemIndex_; }
+  std::function<void()> onChange;
+  // The user picks an item: OnChange.
+  void userPick(int index);
+
+ private:
+  std::vector<std::string> items_;
+  int itemIndex_ = -1;
+};
+
+enum class Orientation { Horizontal, Vertical };
+
+// Position, minimum and maximum: the position stays inside the range, a
+// minimum above the maximum (or a maximum below the minimum) is refused, and
+// OnChange is raised whenever the position changes, from code or user.
+class TrackBar : public Control {
+ public:
+  using Control::Control;
+  const char* kind() const override { return "TrackBar"; }
+  bool focusable() const override { return true; }
+  void setMin(int min);
+  void setMax(int max);
+  void setPosition(int position);
+  int min() const { return min_; }
+  int max() const { return max_; }
+  int position() const { return position_; }
+  void setFrequency(int frequency) { frequency_ = frequency; }
+  int frequency() const { return frequency_; }
+  void setOrientation(Orientation o) { orientation_ = o; }
+  Orientation orientation() const { return orientation_; }
+  std::function<void()> onChange;
+  void userSetPosition(int position);
+
+ private:
+  void moveTo(int position);
+  int min_ = 0, max_ = 10, position_ = 0, frequency_ = 1;
+  Orientation orientation_ = Orientation::Horizontal;
+};
+
+class SpinEdit : public Control {
+ public:
+  using Control::Control;
+  const char* kind() const override { return "SpinEdit"; }
+  bool focusable() const override { return true; }
+  void setRange(int min, int max);
+  void setValue(int value);  // kept inside the range; OnChange when it changes
+  int value() const { return value_; }
+  int min() const { return min_; }
+  int max() const { return max_; }
+  std::function<void()> onChange;
+  void userSetValue(int value) { guarded([&] { setValue(value); }); }
+
+ private:
+  int min_ = 0, max_ = 100, value_ = 0;
+};
+
+class Edit : public Control {
+ public:
+  using Control::Control;
+  const char* kind() const override { return "Edit"; }
+  bool focusable() const override { return true; }
+  std::function<void()> onChange;
+  void userType(const std::string& text);
+};
+
+class CheckListBox : public Control {
+ public:
+  using Control::Control;
+  const char* kind() const override { return "CheckListBox"; }
+  bool focusable() const override { return true; }
+  void setItems(const std::vector<std::string>& items);
+  const std::vector<std::string>& items() const { return items_; }
+  void setChecked(int index, bool checked);
+  bool isChecked(int index) const;
+  std::function<void()> onClickCheck;
+  void userToggle(int index);
+
+ private:
+  std::vector<std::string> items_;
+  std::vector<bool> checked_;
+};
+
+class ProgressBar : public Control {
+ public:
+  using Control::Control;
+  const char* kind() const override { return "ProgressBar"; }
+  void setRange(int min, int max);
+  void setPosition(int position);
+  int position() const { return position_; }
+  int min() const { return min_; }
+  int max() const { return max_; }
+
+ private:
+  int min_ = 0, max_ = 100, position_ = 0;
+};
+
+struct StatusPanel {
+  int width = 50;
+  std::string text;
+};
+
+class StatusBar : public Control {
+ public:
+  using Control::Control;
+  const char* kind() const override { return "StatusBar"; }
+  void setPanels(const std::vector<StatusPanel>& panels);
+  const std::vector<StatusPanel>& panels() const { return panels_; }
+  void setPanelText(std::size_t index, const std::string& text);
+
+ private:
+  std::vector<StatusPanel> panels_;
+};
+
+class TabSheet : public Control {
+ public:
+  using Control::Control;
+  const char* kind() const override { return "TabSheet"; }
+  bool isContainer() const override { return true; }
+};
+
+// Pages are its TabSheet children, in tab order.
+class PageControl : public Control {
+ public:
+  using Control::Control;
+  const char* kind() const override { return "PageControl"; }
+  bool focusable() const override { return true; }
+  bool isContainer() const override { return true; }
+  std::vector<TabSheet*> pages() const;
+  void setPageIndex(int index);
+  int pageIndex() const { return pageIndex_; }
+  void setActivePage(TabSheet* page);
+  TabSheet* activePage() const;
+  std::function<void()> onChange;
+  void userSelect(int index);
+
+ private:
+  int pageIndex_ = 0;
+};
+
+// An embedded web browser showing a local page.
+class HtmlBrowser : public Control {
+ public:
+  using Control::Control;
+  const char* kind() const override { return "HtmlBrowser"; }
+  void navigate(const std::string& url);
+  const std::string& url() const { return url_; }
+
+ private:
+  std::string url_;
+};
+
+}  // namespace kl::ui

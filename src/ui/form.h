@@ -1,0 +1,94 @@
+#pragma once
+// A top-level window. Forms are owned by the application; the first one
+// created is the main form, and closing it ends the program.
+#include <string>
+
+#include "ui/control.h"
+
+namespace kl::ui {
+
+class Button;
+class MainMenu;
+
+enum class BorderStyle { Sizeable, Single, Dialog, ToolWindow, None };
+enum class ModalResult { None = 0, Ok = 1, Cancel = 2 };
+
+struct BorderIcons {
+  bool systemMenu = true;
+  bool minimize = true;
+  bool maximize = true;
+};
+
+class Form : public Control {
+ public:
+  Form(Application& app, std::string name);
+  ~Form() override;
+  const char* kind() const override { return "Form"; }
+  bool isContainer() const override { return true; }
+  Application& app() { return app_; }
+
+  // The window class name the form registers, e.g. "TMainForm".
+  void setWindowClass(const std::string& name) { windowClass_ = name; }
+  const std::string& windowClass() const { return windowClass_; }
+  // The caption is the control text.
+  void setCaption(const std::string& caption) { setText(caption); }
+  const std::string& caption() const { return text(); }
+  void setClientSize(int width, int height);
+  int clientWidth() const { return bounds().width; }
+  int clientHeight() const { return bounds().height; }
+  void setBorder(BorderStyle style, BorderIcons icons);
+  BorderStyle borderStyle() const { return border_; }
+  const BorderIcons& borderIcons() const { return icons_; }
+  void setCentred(bool centred) { centred_ = centred; }
+  bool centred() const { return centred_; }
+  void setAlphaBlend(bool on, int value);
+  bool alphaBlend() const { return alphaBlend_; }
+  int alphaValue() const { return alphaValue_; }
+  void setMenu(MainMenu* menu) { menu_ = menu; }
+  MainMenu* menu() const { return menu_; }
+  void setDefaultButton(Button* b) { defaultButton_ = b; }
+  void setCancelButton(Button* b) { cancelButton_ = b; }
+
+  void show();
+  void hide();
+  // Shows the form and runs a nested message loop until it closes; returns
+  // the modal result (Cancel when it was closed any other way).
+  ModalResult showModal();
+  bool isModal() const { return modal_; }
+  void setModalResult(ModalResult r);
+  ModalResult modalResult() const { return modalResult_; }
+  // Closes the form as its close box does: OnClose, then hide; ends the
+  // program when this is the main form.
+  void close();
+  bool isShowing() const { return showing_; }
+  // The close box (or Alt+F4): close() with the error handler around it.
+  void userClose() { guarded([&] { close(); }); }
+
+  std::function<void()> onShow;
+  std::function<void()> onClose;
+
+  Control* focused() const { return focused_; }
+  // Moves the focus, raising OnEnter for each container entered and for the
+  // control itself (outermost first), as the toolkit's enter events go.
+  void moveFocus(Control* to);
+  // Enter and Escape: the default and cancel buttons. True when handled.
+  bool userKeyEnter();
+  bool userKeyEscape();
+  // A menu shortcut typed on this form. True when an item took it.
+  bool userShortcut(unsigned virtualKey, bool ctrl);
+
+ private:
+  Application& app_;
+  std::string windowClass_ = "TForm";
+  BorderStyle border_ = BorderStyle::Sizeable;
+  BorderIcons icons_;
+  bool centred_ = false, alphaBlend_ = false, modal_ = false, showing_ = false;
+  int alphaValue_ = 255;
+  ModalResult modalResult_ = ModalResult::None;
+  MainMenu* menu_ = nullptr;
+  Button* defaultButton_ = nullptr;
+  Button* cancelButton_ = nullptr;
+  Control* focused_ = nullptr;
+};
+
+}  // namespace kl::ui
