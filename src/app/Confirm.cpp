@@ -1,0 +1,42 @@
+#include "app/Confirm.h"
+
+namespace kl::app {
+
+TConfirmation::TConfirmation(ui::Application& app) : Form(app, "Confirmation"), timer(app) {
+  setWindowClass("TConfirmation");
+  setCaption("Saving Configuration...");
+  setClientSize(291, 100);
+  setBorder(ui::BorderStyle::Dialog, ui::BorderIcons{true, false, false});
+  setCentred(true);
+  auto& frame = add<ui::GroupBox>("GroupBox1");
+  frame.setBounds(0, 0, 291, 100);
+  auto& text = frame.add<ui::Label>("Label1");
+  text.setText("Saving new configuration...");
+  text.setBounds(8, 11, 200, 13);
+  progConfirm = &frame.add<ui::ProgressBar>("progConfirm");
+  progConfirm->setBounds(10, 33, 272, 25);
+  progConfirm->setRange(0, 100);
+  butOk = &frame.add<ui::Button>("butOk");
+  butOk->setText("&Ok");
+  butOk->setBounds(206, 66, 75, 25);
+  butOk->setEnabled(false);
+  butOk->onClick = [this] { butOkClick(); };
+  setDefaultButton(butOk);
+  timer.setInterval(10);
+  timer.onTimer = [this] { timerTick(); };
+  FormCreate();
+}
+
+void TConfirmation::FormCreate() {
+  progConfirm->setPosition(0);
+  timer.setEnabled(true);
+}
+
+void TConfirmation::timerTick() {
+  progConfirm->setPosition(progConfirm->position() + 1);
+  if (progConfirm->position() == 100) butOk->setEnabled(true);
+}
+
+void TConfirmation::butOkClick() { close(); }
+
+}  // namespace kl::app

@@ -1,0 +1,188 @@
+// The main window's controls, their layout and their event wiring.
+#include "app/MainProg.h"
+#include "ui/layout.h"
+
+namespace kl::app {
+namespace {
+
+constexpr int kPageWidth = 600;
+
+using ui::addLabel;
+
+ui::GroupBox& group(ui::Control& parent, const std::string& name, const std::string& caption,
+                    int x, int y, int w, int h) {
+  return ui::place<ui::GroupBox>(parent, name, caption, {x, y, w, h});
+}
+
+ui::Button& button(ui::Control& parent, const std::string& name, const std::string& caption, int x) {
+  return ui::place<ui::Button>(parent, name, caption, {x, 401, 110, 25});
+}
+
+// A "caption : value" row of the system page; the value starts as
+// "Can't detect" until start-up fills it.
+ui::Label* infoRow(ui::GroupBox& g, const std::string& name, const std::string& caption, int row) {
+  const int y = 20 + row * 18;
+  addLabel(g, name + "Caption", caption, 12, y, 100, true);
+  addLabel(g, name + "Colon", ":", 115, y, 8, true);
+  return &addLabel(g, name, "Can't detect", 128, y, 250);
+}
+
+ui::CheckBox& check(ui::Control& parent, const std::string& name, const std::string& caption,
+                    int x, int y, int width = 250) {
+  return ui::place<ui::CheckBox>(parent, name, caption, {x, y, width, 17});
+}
+
+}  // namespace
+
+void TMainForm::buildFrame() {
+  setCaption("Kestrelune");
+  setClientSize(730, 450);
+  setBorder(ui::BorderStyle::Single, ui::BorderIcons{true, true, false});
+  setCentred(true);
+  logo = &add<ui::Image>("logo");
+  logo->setBounds(2, 2, 125, 395);
+  logo->setPicture("LOGO");
+  logoBevel = &add<ui::Bevel>("logoBevel");
+  logoBevel->setBounds(2, 2, 125, 395);
+  TabPages = &add<ui::PageControl>("TabPages");
+  TabPages->setBounds(129, 1, kPageWidth, 396);
+  const std::pair<ui::TabSheet**, const char*> pages[] = {
+      {&tabSysInfo, "System Information"}, {&tabDirectX, "DirectX"},
+      {&DirectXAdv, "DirectX Advanced"},   {&tabOpenGL, "OpenGL"},
+      {&tabOpenGLP, "OpenGL Private"},     {&DVD, "DVD"},
+      {&WindowsGUI, "Windows GUI"},        {&tabOC, "Overclocking"},
+      {&tabCustomRes, "Custom Resolutions"}, {&tabRefreshrates, "Refreshrates"}};
+  const char* names[] = {"tabSysInfo", "tabDirectX", "DirectXAdv", "tabOpenGL", "tabOpenGLP",
+                         "DVD", "WindowsGUI", "tabOC", "tabCustomRes", "tabRefreshrates"};
+  for (std::size_t i = 0; i < std::size(pages); ++i) {
+    *pages[i].first = &TabPages->add<ui::TabSheet>(names[i]);
+    (*pages[i].first)->setText(pages[i].second);
+  }
+  buttonApply = &button(*this, "buttonApply", "&Apply", 393);
+  buttonOK = &button(*this, "buttonOK", "&Ok", 507);
+  buttonCANCEL = &button(*this, "buttonCANCEL", "&Cancel", 621);
+  statusBar = &add<ui::StatusBar>("statusBar");
+  statusBar->setBounds(0, 428, 730, 22);
+  statusBar->setPanels({{120, ""}, {50, ""}});
+  OpenProfile = std::make_unique<ui::FileDialog>(app(), ui::FileDialogKind::Open);
+  SaveProfile = std::make_unique<ui::FileDialog>(app(), ui::FileDialogKind::Save);
+}
+
+void TMainForm::buildMenu() {
+  using ui::MenuItem;
+  MenuBar = &add<ui::MainMenu>("MenuBar");
+  setMenu(MenuBar);
+  auto& file = MenuBar->add<MenuItem>("FileMenu", "&File");
+  file.add<MenuItem>("Options1", "Options").onClick = [this] { Options1Click(); };
+  file.add<MenuItem>("Exit1", "&Exit", ui::ctrlKey('X')).onClick = [this] { Exit1Click(); };
+  auto& profiles = MenuBar->add<MenuItem>("menuProfiles", "&Profiles");
+  profiles.add<MenuItem>("menuitemOpen", "&Open Profile...", ui::ctrlKey('O'),
+                         "Open profile to tweak a specific game or application");
+  profiles.add<MenuItem>("menuitemSave", "&Save Profile...", ui::ctrlKey('S'),
+                         "Save your custom made profiles");
+  auto& hardware = MenuBar->add<MenuItem>("menuHardw", "H&ardware");
+  hardware.add<MenuItem>("menuOvercl", "Overclocking").onClick = [this] { menuOverclClick(); };
+  hardware.add<MenuItem>("CustomResolutions1", "Custom Resolutions").onClick = [this] {
+    CustomResolutions1Click();
+  };
+  hardware.add<MenuItem>("Refreshrates1", "Refreshrates").onClick = [this] {
+    Refreshrates1Click();
+  };
+  auto& help = MenuBar->add<MenuItem>("menuHelp", "&Help");
+  help.add<MenuItem>("menuitemHelp", "&Help", ui::ShortCut{ui::kVkF1, false}).onClick = [this] {
+    menuitemHelpClick();
+  };
+  help.add<MenuItem>("menuitemAbout", "&About").onClick = [this] { menuitemAboutClick(); };
+}
+
+void TMainForm::buildTray() {
+  using ui::MenuItem;
+  SysTrayPopup = &add<ui::PopupMenu>("SysTrayPopup");
+  const std::pair<const char*, const char*> items[] = {
+      {"ShowKestrelune1", "Open Kestrelune"}, {"Minimize1", "Minimize"}, {"N5", "-"},
+      {"Overclock1", "Overclock"},            {"OpenProfilesystray", "Open Profile..."},
+      {"SaveProfilesystray", "Save Profile..."}, {"N6", "-"}, {"Close1", "Close"}};
+  for (const auto& [name, caption] : items) SysTrayPopup->add<MenuItem>(name, caption);
+  SystemTray = &add<ui::TrayIcon>("SystemTray");
+  SystemTray->setHint("Kestrelune 1.60");
+  SystemTray->setPopupMenu(SysTrayPopup);
+}
+
+void TMainForm::buildSysInfoPage() {
+  auto& info = group(*tabSysInfo, "GroupBox1", " System Information ", 8, 4, 576, 110);
+  auto& picture = info.add<ui::Image>("imageSysInfo");
+  picture.setBounds(8, 16, 560, 86);
+  picture.setPicture("SYSINFO");
+  auto& sys = group(*tabSysInfo, "GroupBox2", " System ", 8, 120, 576, 170);
+  labelCPUid = infoRow(sys, "labelCPUid", "CPU", 0);
+  labelSupModes = infoRow(sys, "labelSupModes", "Supports", 1);
+  labelWindowsVer = infoRow(sys, "labelWindowsVer", "OS", 2);
+  labelDXVers = infoRow(sys, "labelDXVers", "DirectX", 3);
+  physmem = infoRow(sys, "physmem", "Memory", 4);
+  freemem = infoRow(sys, "freemem", "Free memory", 5);
+  labelRadeonType = infoRow(sys, "labelRadeonType", "Videocard", 6);
+  labelamountmem = infoRow(sys, "labelamountmem", "Video memory", 7);
+  auto& drv = group(*tabSysInfo, "GroupBox3", " Driver ", 8, 296, 576, 70);
+  labelDriver = infoRow(drv, "labelDriver", "Driver", 0);
+  labelVersion = infoRow(drv, "labelVersion", "Version", 1);
+  labelDesktop = infoRow(drv, "labelDesktop", "Desktop Utilities", 2);
+  speedclearreg = &drv.add<ui::SpeedButton>("speedclearreg");
+  speedclearreg->setText("Clear driver from registry");
+  speedclearreg->setBounds(400, 28, 165, 25);
+}
+
+// The controls of the setting pages that start-up and the marker already
+// reach; the rest of each page arrives with its settings.
+void TMainForm::buildSettingControls() {
+  auto& truForm = group(*tabDirectX, "GroupBox7", " TruForm (only for Radeon 8500) ", 8, 300, 576, 60);
+  checkEnableTruForm = &check(truForm, "checkEnableTruForm", "Enable TruForm", 12, 24, 120);
+  addLabel(truForm, "labelTruFormStrength", "Strength:", 150, 26, 50);
+  trackTruForm = &truForm.add<ui::TrackBar>("trackTruForm");
+  trackTruForm->setBounds(205, 18, 200, 30);
+  trackTruForm->setMax(7);
+  labelTruStr = &addLabel(truForm, "labelTruStr", "0", 410, 26, 30);
+
+  auto& lod = group(*tabOpenGL, "GroupBox4", " Level Of Detail ", 8, 250, 576, 52);
+  addLabel(lod, "labelLOD", "LOD:", 12, 22, 40);
+  trackLOD = &lod.add<ui::TrackBar>("trackLOD");
+  trackLOD->setBounds(60, 14, 200, 30);
+  trackLOD->setMax(8);
+  trackLOD->setPosition(3);
+  labelLODC = &addLabel(lod, "labelLODC", "3", 270, 22, 30);
+  auto& subPix = group(*tabOpenGL, "GroupBox5", " Sub Pixel Precision ", 8, 308, 576, 52);
+  addLabel(subPix, "labelSubPixCaption", "SubPix:", 12, 22, 40);
+  trackSubPixelPrecision = &subPix.add<ui::TrackBar>("trackSubPixelPrecision");
+  trackSubPixelPrecision->setBounds(60, 14, 200, 30);
+  trackSubPixelPrecision->setMax(4);
+  trackSubPixelPrecision->setPosition(2);
+  labelSubPix = &addLabel(subPix, "labelSubPix", "2", 270, 22, 30);
+
+  listCusRes = &tabCustomRes->add<ui::CheckListBox>("listCusRes");
+  listCusRes->setBounds(8, 8, 250, 350);
+  groupRes = &group(*tabRefreshrates, "groupRes", " Refreshrates ", 8, 4, 576, 330);
+}
+
+void TMainForm::buildOverclockControls() {
+  checkSync = &check(*tabOC, "checkSync", "Use synchronous clocks", 12, 290);
+  check8500OC = &check(*tabOC, "check8500OC", "Radeon 7500/8500 Overclocking", 12, 312);
+  checkRunAtStartup = &check(*tabOC, "checkRunAtStartup", "Overclock the Radeon at Windows startup", 12, 334);
+}
+
+void TMainForm::wireHandlers() {
+  buttonApply->onClick = [this] { buttonApplyClick(); };
+  buttonOK->onClick = [this] { buttonOKClick(); };
+  buttonCANCEL->onClick = [this] { buttonCANCELClick(); };
+  auto markOnPress = [this](ui::MouseButton b) { checkVSyncMouseDown(b); };
+  for (ui::CheckBox* box : {checkRunAtStartup, checkSync, check8500OC}) box->onMouseDown = markOnPress;
+  checkEnableTruForm->onMouseDown = [this](ui::MouseButton b) { checkEnableTruFormMouseDown(b); };
+  checkEnableTruForm->onClick = [this] { checkEnableTruFormClick(); };
+  for (ui::Control* c : std::initializer_list<ui::Control*>{trackTruForm, trackSubPixelPrecision, trackLOD})
+    c->onEnter = [this] { comboAnisoD3DEnter(); };
+  listCusRes->onEnter = [this] { listCusResEnter(); };
+  groupRes->onEnter = [this] { groupResEnter(); };
+  trackLOD->onChange = [this] { trackLODChange(); };
+  trackSubPixelPrecision->onChange = [this] { trackSubPixelPrecisionChange(); };
+  trackTruForm->onChange = [this] { trackTruFormChange(); };
+}
+
+}  // namespace kl::app

@@ -1,0 +1,35 @@
+#include "app/Program.h"
+
+#include "app/Confirm.h"
+#include "app/MainProg.h"
+#include "app/about.h"
+#include "app/att.h"
+#include "app/help.h"
+#include "modes/CusResForm.h"
+#include "settings/Options.h"
+
+namespace kl::app {
+
+Program::Program(platform::Platform& platform, ui::Backend& backend)
+    : platform_(platform), app_(backend) {}
+
+Program::~Program() = default;
+
+void Program::createWindows() {
+  app_.setTitle("Kestrelune");
+  app_.setHelpFile("");
+  app_.setHintHidePause(10000);
+  windows_.MainForm = &app_.createForm<TMainForm>(platform_, windows_);
+  windows_.formHelp = &app_.createForm<TformHelp>(platform_);
+  windows_.formAtt = &app_.createForm<TformAtt>();
+  windows_.formAbout = &app_.createForm<TformAbout>(platform_);
+  windows_.Confirmation = &app_.createForm<TConfirmation>();
+  windows_.formCusRes = &app_.createForm<modes::TformCusRes>();
+  windows_.formOptions = &app_.createForm<settings::TformOptions>(platform_);
+  windows_.formRestartRR = &app_.createForm<modes::TformRestartRR>();
+  windows_.formRestartApplyRR = &app_.createForm<modes::TformRestartApplyRR>();
+}
+
+void Program::run() { app_.run(); }
+
+}  // namespace kl::app

@@ -1,0 +1,36 @@
+#include "app/att.h"
+
+namespace kl::app {
+
+TformAtt::TformAtt(ui::Application& app) : Form(app, "formAtt") {
+  setWindowClass("TformAtt");
+  setCaption("Attention!");
+  setClientSize(357, 133);
+  setBorder(ui::BorderStyle::ToolWindow, ui::BorderIcons{true, false, false});
+  setCentred(true);
+  auto& picture = add<ui::Image>("Image1");
+  picture.setBounds(11, 14, 49, 65);
+  picture.setPicture("WARNING");
+  const std::tuple<const char*, const char*, int, int> lines[] = {
+      {"Label1", "You are about to uninstall the current ATi Radeon drivers", 69, 21},
+      {"Label2", "Using this feature may also remove drivers of other installed", 69, 37},
+      {"Label3", "graphic cards!", 69, 53},
+      {"Label4", "Are you sure you want to do this?", 103, 78}};
+  for (const auto& [name, caption, x, y] : lines) {
+    auto& l = add<ui::Label>(name);
+    l.setText(caption);
+    l.setBounds(x, y, 285, 13);
+  }
+  Button1 = &add<ui::Button>("Button1");
+  Button1->setText("&Yes");
+  Button1->setBounds(105, 99, 75, 25);
+  Button1->setModalResult(ui::ModalResult::Ok);
+  Button2 = &add<ui::Button>("Button2");
+  Button2->setText("&No");
+  Button2->setBounds(184, 99, 75, 25);
+  Button2->setModalResult(ui::ModalResult::Cancel);
+  setDefaultButton(Button1);
+  setCancelButton(Button2);
+}
+
+}  // namespace kl::app

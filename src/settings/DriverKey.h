@@ -1,0 +1,31 @@
+#pragma once
+// Where the display driver keeps its settings: the driver base key below
+// HKEY_LOCAL_MACHINE (the user's alternative path, or the key Windows
+// publishes for the active display device), and the keys of each role.
+#include <string>
+
+#include "platform/platform.h"
+
+namespace kl::ui {
+class Application;
+}
+
+namespace kl::settings {
+
+// Empty when no key is found; reports "Cannot find driver" and the
+// Windows 9x message itself.
+std::string GetDriverKey(platform::Platform& platform, ui::Application& app);
+// The brace group of the base key ("{GUID}"), or empty.
+std::string GetDriverKeyGuid(platform::Platform& platform, ui::Application& app);
+// The last character of the base key, or empty.
+std::string GetDriverKeyIndex(platform::Platform& platform, ui::Application& app);
+// The key path of a role ("D3D", "OGL", "OGLP", "Driver") on Windows
+// "5.0" or "5.1"; empty for anything else.
+std::string ResolveKeyPath(platform::Platform& platform, ui::Application& app,
+                           const std::string& version, const std::string& role);
+
+// The brace group of a path: from the first "{" up to and including the
+// first "}" after it; empty without both.
+std::string braceGroup(const std::string& path);
+
+}  // namespace kl::settings

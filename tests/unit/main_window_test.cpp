@@ -1,0 +1,343 @@
+// Start-up, the modified marker and Apply / OK / Cancel, driven through the
+// headless toolkit as a user would.
+#include <gtest/gtest.h>
+
+#include "app/Confirm.h"
+#include "app/MainProg.h"
+#include "app/Program.h"
+#include "platform/error.h"
+#include "platform/registry_access.h"
+#include "sim_machine.h"
+#include "ui/headless/headless_backend.h"
+
+namespace kl::app {
+namespace {
+
+using platform::RegistryAccess;
+namespace user = ui::user;
+
+class MainWindow : public ::testing::Test {
+ protected:
+  void SetUp() override { testing::seedXpRadeon(sim_); }
+
+  TMainForm& start() {
+    program_ = std::make_unique<Program>(platform_, backend_);
+    program_->createWindows();
+    return *program_->windows().MainForm;
+  }
+  std::string own(const std::string& value) {
+    RegistryAccess reg(sim_.registry, platform::kHkeyCurrentUser);
+    reg.openKey("Software\\Kestrelune", false);
+    return reg.valueExists(value) ? (reg.getDataType(value) == platform::RegDataType::Integer
+                                         ? std::to_string(reg.readInteger(value))
+                                         : reg.readString(value))
+                                  : "(absent)";
+  }
+  void setOwn(const std::string& regedit4Values) {
+    sim_.registry.loadRegedit4(testing::programKeyRegedit(regedit4Values));
+  }
+  int driverValueSize(const std::string& name) {
+    RegistryAccess reg(sim_.registry, platform::kHkeyLocalMachine);
+    reg.openKeyReadOnly(testing::kDriverKey);
+    return reg.getDataSize(name);
+  }
+  bool messageShown(const std::string& text) {
+    for (const auto& m : backend_.messages())
+      if (m.text == text) return true;
+    return false;
+  }
+
+  platform::SimPlatform sim_;
+  platform::Platform platform_ = sim_.view();
+  ui::HeadlessBackend backend_;
+  std::unique_ptr<Program> program_;
+};
+
+TEST_F(MainWindow, StartsOnWindows2000AndXpOnly) {
+  for (auto [os, runs] : {std::pair{platform::SimOperatingSystem::windows2000(), true},
+                          std::pair{platform::SimOperatingSystem::windowsXp("Service Pack 1"), true},
+                          std::pair{platform::OsVersion{platform::kPlatformNt, 5, 2, 3790, ""}, false},
+                          std::pair{platform::OsVersion{platform::kPlatformNt, 6, 0, 6000, ""}, false}}) {
+    SetUp();
+    sim_.os.setVersion(os);
+    backend_.clearMessages();
+    const unsigned writesBefore = sim_.registry.writeCount();
+    TMainForm& form = start();
+    const std::string label = std::to_string(os.major) + "." + std::to_string(os.minor);
+    EXPECT_EQ(!runs, program_->app().terminated()) << label;
+    EXPECT_EQ(!runs, messageShown("Sorry this tweaker only works on Windows 2000/XP for now")) << label;
+    if (!runs) {
+      EXPECT_EQ(writesBefore, sim_.registry.writeCount()) << label;
+      EXPECT_EQ("Yes", own("FirstRun")) << label;
+    } else {
+      EXPECT_EQ("Kestrelune", form.caption());
+      EXPECT_EQ(0, form.TabPages->pageIndex());
+    }
+    program_.reset();
+    sim_.registry.loadRegedit4("REGEDIT4\n[-HKEY_CURRENT_USER\\Software]\n[-HKEY_LOCAL_MACHINE\\System]\n");
+  }
+}
+
+TEST_F(MainWindow, FillsTheDriverLinesAndTheStatusLine) {
+  TMainForm& form = start();
+  EXPECT_EQ("ati2dvag", form.labelDriver->text());
+  EXPECT_EQ("6.14.10.6343", form.labelVersion->text());
+  EXPECT_EQ("Can't detect", form.labelDesktop->text());  // atiptaxx.exe is missing
+  EXPECT_EQ("Kestrelune 1.60", form.statusBar->panels()[0].text);
+  EXPECT_EQ("3", form.labelLODC->text());
+  EXPECT_EQ("2", form.labelSubPix->text());
+  EXPECT_EQ("C:\\Program Files\\Kestrelune\\Profiles", form.OpenProfile->initialDir);
+}
+
+TEST_F(MainWindow, UnreadableDriverNameAndVersionShowCannotDetect) {
+  sim_.registry.loadRegedit4(std::string("REGEDIT4\n[HKEY_LOCAL_MACHINE\\") + testing::kDriverKey +
+                             "]\n\"drv\"=dword:00000001\n");
+  setOwn("\"version\"=dword:00000001\n");
+  TMainForm& form = start();
+  EXPECT_EQ("Cannot detect", form.labelDriver->text());
+  EXPECT_EQ("Kestrelune Cannot detect", form.statusBar->panels()[0].text);
+}
+
+TEST_F(MainWindow, FirstRunResetEmptiesTheRestrictedModesOnce) {
+  start();
+  for (const char* name : {"DALRestrictedModesBCD", "DALRestrictedModesBCD1",
+                           "DALRestrictedModesBCD2", "DALRestrictedModesBCD3"})
+    EXPECT_EQ(0, driverValueSize(name)) << name;
+  EXPECT_EQ("No", own("FirstRun"));
+  program_.reset();
+  const unsigned writes = sim_.registry.writeCount();
+  start();
+  EXPECT_EQ(writes, sim_.registry.writeCount());  // the second start writes nothing
+}
+
+TEST_F(MainWindow, FirstRunNeedsExactlyYes) {
+  for (const char* value : {"\"FirstRun\"=\"yes\"\n", "\"FirstRun\"=-\n"}) {
+    setOwn(value);
+    start();
+    EXPECT_EQ(-1, driverValueSize("DALRestrictedModesBCD")) << value;
+    program_.reset();
+  }
+}
+
+TEST_F(MainWindow, FirstRunResetWithoutRightsIsRetriedNextStart) {
+  sim_.registry.setReadOnly(platform::kHkeyLocalMachine, true);
+  start();
+  EXPECT_EQ("Yes", own("FirstRun"));
+  EXPECT_EQ(-1, driverValueSize("DALRestrictedModesBCD"));
+  program_.reset();
+  sim_.registry.setReadOnly(platform::kHkeyLocalMachine, false);
+  start();
+  EXPECT_EQ("No", own("FirstRun"));
+  EXPECT_EQ(0, driverValueSize("DALRestrictedModesBCD3"));
+}
+
+TEST_F(MainWindow, StartupFlagsCheckTheirBoxesOnlyForOne) {
+  setOwn("\"overclock\"=dword:00000001\n\"8500\"=dword:00000002\n");
+  TMainForm& form = start();
+  EXPECT_TRUE(form.checkRunAtStartup->checked());
+  EXPECT_FALSE(form.check8500OC->checked());
+  EXPECT_EQ("2", own("8500"));  // another number is left as it is
+}
+
+TEST_F(MainWindow, UnreadableStartupFlagsAreWrittenAsZero) {
+  setOwn("\"overclock\"=\"1\"\n");  // absent "8500", text "overclock"
+  TMainForm& form = start();
+  EXPECT_FALSE(form.checkRunAtStartup->checked());
+  EXPECT_FALSE(form.check8500OC->checked());
+  EXPECT_EQ("0", own("overclock"));
+  EXPECT_EQ(platform::RegDataType::Integer, [&] {
+    RegistryAccess reg(sim_.registry, platform::kHkeyCurrentUser);
+    reg.openKey("Software\\Kestrelune", false);
+    return reg.getDataType("overclock");
+  }());
+  EXPECT_EQ("0", own("8500"));
+}
+
+TEST_F(MainWindow, StartsWithoutItsOwnKey) {
+  sim_.registry.loadRegedit4("REGEDIT4\n[-HKEY_CURRENT_USER\\Software\\Kestrelune]\n");
+  TMainForm& form = start();
+  EXPECT_FALSE(program_->app().terminated());
+  EXPECT_EQ("Kestrelune", form.caption());
+  EXPECT_EQ("Kestrelune ", form.statusBar->panels()[0].text);
+  EXPECT_FALSE(form.checkRunAtStartup->checked());
+  EXPECT_FALSE(RegistryAccess(sim_.registry, platform::kHkeyCurrentUser).keyExists("Software\\Kestrelune"));
+}
+
+TEST_F(MainWindow, MousePressesMarkModifiedButTheSpaceBarDoesNot) {
+  TMainForm& form = start();
+  ui::CheckBox& box = *form.checkEnableTruForm;
+  user::spaceBar(box);
+  EXPECT_TRUE(box.checked());
+  EXPECT_EQ("Kestrelune", form.caption());
+  user::press(box, ui::MouseButton::Right);
+  EXPECT_EQ("Kestrelune *", form.caption());
+  EXPECT_TRUE(box.checked());  // a right press does not toggle
+  form.clearModified();
+  user::press(box);
+  EXPECT_EQ("Kestrelune *", form.caption());
+  EXPECT_FALSE(box.checked());
+}
+
+TEST_F(MainWindow, WithoutTheHardwareDeviceTheOverclockingControlsAreDisabled) {
+  TMainForm& form = start();
+  for (ui::CheckBox* box : {form.checkSync, form.check8500OC, form.checkRunAtStartup})
+    EXPECT_FALSE(box->enabled()) << box->name();
+  user::press(*form.checkRunAtStartup);
+  EXPECT_FALSE(form.settingsModified);
+}
+
+TEST_F(MainWindow, FocusOnValueControlsMarksModified) {
+  TMainForm& form = start();
+  user::focus(*form.trackLOD);
+  EXPECT_TRUE(form.settingsModified);
+  EXPECT_FALSE(form.refreshRatesEntered);
+  user::focus(*form.groupRes);
+  EXPECT_TRUE(form.refreshRatesEntered);
+}
+
+TEST_F(MainWindow, TrackBarsShowTheirPositionWithoutMarking) {
+  TMainForm& form = start();
+  form.trackLOD->setPosition(7);
+  EXPECT_EQ("7", form.labelLODC->text());
+  EXPECT_FALSE(form.settingsModified);
+}
+
+TEST_F(MainWindow, TruFormStrengthFollowsItsBox) {
+  TMainForm& form = start();
+  user::press(*form.checkEnableTruForm);
+  EXPECT_TRUE(form.trackTruForm->enabled());
+  user::press(*form.checkEnableTruForm, ui::MouseButton::Right);
+  EXPECT_TRUE(form.trackTruForm->enabled());
+  user::spaceBar(*form.checkEnableTruForm);
+  EXPECT_FALSE(form.trackTruForm->enabled());
+}
+
+TEST_F(MainWindow, ApplyOnAnUnmodifiedWindowWritesNothing) {
+  TMainForm& form = start();
+  const unsigned writes = sim_.registry.writeCount();
+  user::press(*form.buttonApply);
+  EXPECT_EQ(0, backend_.modalCount("Confirmation"));
+  EXPECT_EQ(writes, sim_.registry.writeCount());
+}
+
+TEST_F(MainWindow, ApplyShowsProgressThenWritesAndClears) {
+  TMainForm& form = start();
+  form.check8500OC->setChecked(true);
+  user::press(*form.checkEnableTruForm);
+  bool writtenWhileShowing = true;
+  backend_.onModal("Confirmation", [&](ui::Form& dialog) {
+    writtenWhileShowing = own("8500") == "1";
+    auto& ok = *dynamic_cast<TConfirmation&>(dialog).butOk;
+    EXPECT_FALSE(ok.enabled());
+    backend_.advance(990);
+    EXPECT_FALSE(ok.enabled());
+    backend_.advance(10);
+    EXPECT_TRUE(ok.enabled());
+    user::press(ok);
+  });
+  user::press(*form.buttonApply);
+  EXPECT_EQ(1, backend_.modalCount("Confirmation"));
+  EXPECT_FALSE(writtenWhileShowing);
+  EXPECT_EQ("1", own("8500"));
+  EXPECT_EQ("Kestrelune", form.caption());
+}
+
+TEST_F(MainWindow, ProgressDialogCanBeClosedEarly) {
+  TMainForm& form = start();
+  for (int i = 0; i < 2; ++i) {
+    user::press(*form.checkEnableTruForm);
+    backend_.onModal("Confirmation", [](ui::Form& dialog) { dialog.userClose(); });
+    user::press(*form.buttonApply);
+    EXPECT_FALSE(form.settingsModified);
+    EXPECT_EQ(0, program_->windows().Confirmation->progConfirm->position());
+  }
+  EXPECT_EQ(2, backend_.modalCount("Confirmation"));
+  EXPECT_EQ(11u, program_->app().forms().size());  // a fresh dialog per Apply
+}
+
+TEST_F(MainWindow, FailedCardTypeWriteIsReportedAndApplyGoesOn) {
+  TMainForm& form = start();
+  user::press(*form.checkEnableTruForm);
+  sim_.registry.failWrite(1);
+  user::press(*form.buttonApply);
+  EXPECT_TRUE(messageShown("Cannot write overclock data to registry"));
+  EXPECT_FALSE(form.settingsModified);
+}
+
+TEST_F(MainWindow, AnErrorInsideApplyEndsItWithTheMarkerSet) {
+  TMainForm& form = start();
+  form.check8500OC->setChecked(true);
+  user::press(*form.checkEnableTruForm);
+  backend_.onModal("Confirmation", [](ui::Form&) { throw Error("Failed to set data for 'VSync'"); });
+  user::press(*form.buttonApply);
+  EXPECT_TRUE(messageShown("Failed to set data for 'VSync'"));
+  EXPECT_EQ("Kestrelune *", form.caption());
+  EXPECT_EQ("0", own("8500"));  // the step after the error did not run
+  EXPECT_FALSE(program_->app().terminated());
+}
+
+TEST_F(MainWindow, OkAppliesThenEnds) {
+  TMainForm& form = start();
+  user::press(*form.buttonOK);
+  EXPECT_EQ(0, backend_.modalCount("Confirmation"));
+  EXPECT_TRUE(program_->app().terminated());
+
+  SetUp();
+  TMainForm& again = start();
+  again.check8500OC->setChecked(true);
+  user::press(*again.checkEnableTruForm);
+  user::press(*again.buttonOK);
+  EXPECT_EQ(1, backend_.modalCount("Confirmation"));
+  EXPECT_EQ("1", own("8500"));
+  EXPECT_TRUE(program_->app().terminated());
+}
+
+TEST_F(MainWindow, CancelAndExitEndWithoutWriting) {
+  TMainForm& form = start();
+  user::press(*form.checkEnableTruForm);
+  const unsigned writes = sim_.registry.writeCount();
+  user::press(*form.buttonCANCEL);
+  EXPECT_TRUE(program_->app().terminated());
+  EXPECT_EQ(writes, sim_.registry.writeCount());
+  EXPECT_EQ(0, backend_.modalCount("Confirmation"));
+
+  program_.reset();
+  TMainForm& second = start();
+  EXPECT_TRUE(second.userShortcut('X', true));  // File > Exit
+  EXPECT_TRUE(program_->app().terminated());
+}
+
+TEST_F(MainWindow, CreatesTheNineWindowsInOrderWithTheirCaptions) {
+  start();
+  const std::vector<std::pair<std::string, std::string>> expected = {
+      {"TMainForm", "Kestrelune"},           {"TformHelp", "Kestrelune Help"},
+      {"TformAtt", "Attention!"},            {"TformAbout", "About"},
+      {"TConfirmation", "Saving Configuration..."}, {"TformCusRes", "Custom Resolutions"},
+      {"TformOptions", "Options"},           {"TformRestartRR", "Restart Windows"},
+      {"TformRestartApplyRR", "Restart Windows"}};
+  const auto& forms = program_->app().forms();
+  ASSERT_EQ(expected.size(), forms.size());
+  for (std::size_t i = 0; i < forms.size(); ++i) {
+    EXPECT_EQ(expected[i].first, forms[i]->windowClass());
+    EXPECT_EQ(expected[i].second, forms[i]->caption());
+  }
+  const auto& main = *program_->windows().MainForm;
+  std::vector<std::string> tabs;
+  for (auto* page : main.TabPages->pages()) tabs.push_back(page->text());
+  EXPECT_EQ((std::vector<std::string>{"System Information", "DirectX", "DirectX Advanced", "OpenGL",
+                                      "OpenGL Private", "DVD", "Windows GUI", "Overclocking",
+                                      "Custom Resolutions", "Refreshrates"}),
+            tabs);
+}
+
+TEST_F(MainWindow, MenuCommandsSelectPages) {
+  TMainForm& form = start();
+  form.userShortcut(0, false);
+  static_cast<ui::MenuItem*>(form.MenuBar->find("menuOvercl"))->userClick();
+  EXPECT_EQ(form.tabOC, form.TabPages->activePage());
+  static_cast<ui::MenuItem*>(form.MenuBar->find("Refreshrates1"))->userClick();
+  EXPECT_EQ(form.tabRefreshrates, form.TabPages->activePage());
+}
+
+}  // namespace
+}  // namespace kl::app

@@ -1,0 +1,46 @@
+#pragma once
+// A simulated Windows XP PC with a Radeon 8500, as the Wine prefix is seeded:
+// the driver key published under HARDWARE\DEVICEMAP\VIDEO, the ATI keys and
+// the program's own key as the installation leaves it.
+#include <string>
+
+#include "platform/sim/sim_platform.h"
+
+namespace kl::testing {
+
+constexpr char kDriverKey[] =
+    "System\\CurrentControlSet\\Control\\Video\\{5E9A5D46-1B0C-4C5E-9F3B-2A6C1E8D7F01}\\0000";
+
+inline std::string programKeyRegedit(const std::string& values) {
+  return "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Kestrelune]\n" + values;
+}
+
+inline void seedXpRadeon(platform::SimPlatform& p) {
+  const std::string driver = kDriverKey;
+  p.registry.loadRegedit4(
+      "REGEDIT4\n\n"
+      "[HKEY_LOCAL_MACHINE\\HARDWARE\\DEVICEMAP\\VIDEO]\n"
+      "\"\\\\Device\\\\Video0\"=\"\\\\Registry\\\\Machine\\\\" +
+      [&] {
+        std::string escaped;
+        for (char c : driver) escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
+        return escaped;
+      }() +
+      "\"\n\n"
+      "[HKEY_LOCAL_MACHINE\\" + driver + "]\n"
+      "\"drv\"=\"ati2dvag\"\n"
+      "\"Device Description\"=\"RADEON 8500 Series\"\n\n" +
+      "[HKEY_CURRENT_USER\\Software\\Kestrelune]\n"
+      "\"installpath\"=\"C:\\\\Program Files\\\\Kestrelune\\\\\"\n"
+      "\"version\"=\"1.60\"\n"
+      "\"FirstRun\"=\"Yes\"\n"
+      "\"Use_AltPath\"=dword:00000000\n");
+  p.display.addDevice({"\\\\.\\DISPLAY1", "RADEON 8500 Series", 0x5});
+  p.display.addDevice({"\\\\.\\DISPLAYV1", "NetMeeting driver", 0x8});
+  platform::FakeVersionInfo ati2dvag;
+  ati2dvag.fileVersionMS = 0x0006000E;
+  ati2dvag.fileVersionLS = 0x000A18C7;
+  p.versions.addFile("C:\\WINDOWS\\System32\\ati2dvag.dll", ati2dvag);
+}
+
+}  // namespace kl::testing
