@@ -3,11 +3,8 @@
 namespace kl::app {
 
 TConfirmation::TConfirmation(ui::Application& app) : Form(app, "Confirmation"), timer(app) {
-  setWindowClass("TConfirmation");
-  setCaption("Saving Configuration...");
-  setClientSize(291, 100);
-  setBorder(ui::BorderStyle::Dialog, ui::BorderIcons{true, false, false});
-  setCentred(true);
+  setStyle({"TConfirmation", "Saving Configuration...", 291, 100, ui::BorderStyle::Dialog,
+            {true, false, false}});
   auto& frame = add<ui::GroupBox>("GroupBox1");
   frame.setBounds(0, 0, 291, 100);
   auto& text = frame.add<ui::Label>("Label1");

@@ -32,13 +32,22 @@ ui::CheckBox& check(ui::Control& parent, const std::string& name, const std::str
   return ui::place<ui::CheckBox>(parent, name, caption, {x, y, width, 17});
 }
 
+// A group holding a caption and a track bar of range 0 to `max`.
+ui::TrackBar& trackRow(ui::Control& page, const std::string& groupName, const std::string& caption,
+                       int y, const std::string& text, const std::string& name, int max,
+                       int position) {
+  auto& g = group(page, groupName, caption, 8, y, 576, 52);
+  addLabel(g, name + "Caption", text, 12, 22, 40);
+  auto& track = ui::place<ui::TrackBar>(g, name, "", {60, 14, 200, 30});
+  track.setMax(max);
+  track.setPosition(position);
+  return track;
+}
+
 }  // namespace
 
 void TMainForm::buildFrame() {
-  setCaption("Kestrelune");
-  setClientSize(730, 450);
-  setBorder(ui::BorderStyle::Single, ui::BorderIcons{true, true, false});
-  setCentred(true);
+  setStyle({"TMainForm", "Kestrelune", 730, 450, ui::BorderStyle::Single, {true, true, false}});
   logo = &add<ui::Image>("logo");
   logo->setBounds(2, 2, 125, 395);
   logo->setPicture("LOGO");
@@ -142,20 +151,11 @@ void TMainForm::buildSettingControls() {
   trackTruForm->setMax(7);
   labelTruStr = &addLabel(truForm, "labelTruStr", "0", 410, 26, 30);
 
-  auto& lod = group(*tabOpenGL, "GroupBox4", " Level Of Detail ", 8, 250, 576, 52);
-  addLabel(lod, "labelLOD", "LOD:", 12, 22, 40);
-  trackLOD = &lod.add<ui::TrackBar>("trackLOD");
-  trackLOD->setBounds(60, 14, 200, 30);
-  trackLOD->setMax(8);
-  trackLOD->setPosition(3);
-  labelLODC = &addLabel(lod, "labelLODC", "3", 270, 22, 30);
-  auto& subPix = group(*tabOpenGL, "GroupBox5", " Sub Pixel Precision ", 8, 308, 576, 52);
-  addLabel(subPix, "labelSubPixCaption", "SubPix:", 12, 22, 40);
-  trackSubPixelPrecision = &subPix.add<ui::TrackBar>("trackSubPixelPrecision");
-  trackSubPixelPrecision->setBounds(60, 14, 200, 30);
-  trackSubPixelPrecision->setMax(4);
-  trackSubPixelPrecision->setPosition(2);
-  labelSubPix = &addLabel(subPix, "labelSubPix", "2", 270, 22, 30);
+  trackLOD = &trackRow(*tabOpenGL, "GroupBox4", " Level Of Detail ", 250, "LOD:", "trackLOD", 8, 3);
+  labelLODC = &addLabel(*trackLOD->parent(), "labelLODC", "3", 270, 22, 30);
+  trackSubPixelPrecision = &trackRow(*tabOpenGL, "GroupBox5", " Sub Pixel Precision ", 308,
+                                     "SubPix:", "trackSubPixelPrecision", 4, 2);
+  labelSubPix = &addLabel(*trackSubPixelPrecision->parent(), "labelSubPix", "2", 270, 22, 30);
 
   listCusRes = &tabCustomRes->add<ui::CheckListBox>("listCusRes");
   listCusRes->setBounds(8, 8, 250, 350);

@@ -24,7 +24,6 @@ constexpr char kRegister[] = "Register";
 
 TMainForm::TMainForm(ui::Application& app, platform::Platform& platform, Windows& windows)
     : Form(app, "MainForm"), platform_(platform), windows_(windows) {
-  setWindowClass("TMainForm");
   buildFrame();
   buildMenu();
   buildTray();
@@ -32,7 +31,13 @@ TMainForm::TMainForm(ui::Application& app, platform::Platform& platform, Windows
   buildSettingControls();
   buildOverclockControls();
   wireHandlers();
-  startRoutine();
+  // The creation handler: an error that ends start-up is shown and the
+  // window is still created, with what was loaded until then.
+  try {
+    startRoutine();
+  } catch (const std::exception& e) {
+    app.handleException(e);
+  }
 }
 
 TMainForm::~TMainForm() = default;

@@ -7,11 +7,7 @@ namespace kl::app {
 using ui::addLabel;
 
 TformAbout::TformAbout(ui::Application& app, platform::Platform&) : Form(app, "formAbout") {
-  setWindowClass("TformAbout");
-  setCaption("About");
-  setClientSize(356, 289);
-  setBorder(ui::BorderStyle::Dialog, ui::BorderIcons{false, false, false});
-  setCentred(true);
+  setStyle({"TformAbout", "About", 356, 289, ui::BorderStyle::Dialog, {false, false, false}});
   setAlphaBlend(true, 0);
   auto& picture = add<ui::Image>("Image1");
   picture.setBounds(4, 4, 125, 281);

@@ -3,11 +3,7 @@
 namespace kl::app {
 
 TformAtt::TformAtt(ui::Application& app) : Form(app, "formAtt") {
-  setWindowClass("TformAtt");
-  setCaption("Attention!");
-  setClientSize(357, 133);
-  setBorder(ui::BorderStyle::ToolWindow, ui::BorderIcons{true, false, false});
-  setCentred(true);
+  setStyle({"TformAtt", "Attention!", 357, 133, ui::BorderStyle::ToolWindow, {true, false, false}});
   auto& picture = add<ui::Image>("Image1");
   picture.setBounds(11, 14, 49, 65);
   picture.setPicture("WARNING");

@@ -13,11 +13,7 @@ void toolButton(ui::Control& page, const std::string& name, const std::string& c
 
 // The window is 721 x 595 outside; its client area is what the frame leaves.
 TformHelp::TformHelp(ui::Application& app, platform::Platform&) : Form(app, "formHelp") {
-  setWindowClass("TformHelp");
-  setCaption("Kestrelune Help");
-  setClientSize(713, 561);
-  setBorder(ui::BorderStyle::Sizeable, ui::BorderIcons{false, true, true});
-  setCentred(true);
+  setStyle({"TformHelp", "Kestrelune Help", 713, 561, ui::BorderStyle::Sizeable, {false, true, true}});
   HelpPages = &add<ui::PageControl>("HelpPages");
   HelpPages->setBounds(0, 0, 713, 561);
   auto& help = HelpPages->add<ui::TabSheet>("tabHelp");

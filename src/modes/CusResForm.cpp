@@ -10,11 +10,7 @@ TformCusRes::TformCusRes(ui::Application& app, const std::string& name,
                          const std::string& windowClass, const std::string& caption,
                          const std::string& line1, const std::string& line2)
     : Form(app, name) {
-  setWindowClass(windowClass);
-  setCaption(caption);
-  setClientSize(313, 109);
-  setBorder(ui::BorderStyle::Dialog, ui::BorderIcons{true, false, false});
-  setCentred(true);
+  setStyle({windowClass, caption, 313, 109, ui::BorderStyle::Dialog, {true, false, false}});
   auto& box = add<ui::GroupBox>("GroupBox1");
   box.setBounds(0, 0, 313, 109);
   auto& picture = box.add<ui::Image>("Image1");

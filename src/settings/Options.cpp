@@ -12,11 +12,7 @@ constexpr char kProgramKey[] = "Software\\Kestrelune";
 
 TformOptions::TformOptions(ui::Application& app, platform::Platform& platform)
     : Form(app, "formOptions"), platform_(platform) {
-  setWindowClass("TformOptions");
-  setCaption("Options");
-  setClientSize(379, 274);
-  setBorder(ui::BorderStyle::Dialog, ui::BorderIcons{false, false, false});
-  setCentred(true);
+  setStyle({"TformOptions", "Options", 379, 274, ui::BorderStyle::Dialog, {false, false, false}});
   auto& box = add<ui::GroupBox>("GroupBox1");
   box.setText(" Options ");
   box.setBounds(8, 8, 363, 220);

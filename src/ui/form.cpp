@@ -14,6 +14,14 @@ Form::Form(Application& app, std::string name) : Control(nullptr, std::move(name
 
 Form::~Form() = default;
 
+void Form::setStyle(const FormStyle& style) {
+  setWindowClass(style.windowClass);
+  setCaption(style.caption);
+  setClientSize(style.clientWidth, style.clientHeight);
+  setBorder(style.border, style.icons);
+  setCentred(style.centred);
+}
+
 void Form::setClientSize(int width, int height) {
   setBounds(bounds().left, bounds().top, width, height);
 }

@@ -19,6 +19,17 @@ struct BorderIcons {
   bool maximize = true;
 };
 
+// The look of a top-level window, set in one go by Form::setStyle.
+struct FormStyle {
+  std::string windowClass;
+  std::string caption;
+  int clientWidth = 0;
+  int clientHeight = 0;
+  BorderStyle border = BorderStyle::Sizeable;
+  BorderIcons icons;
+  bool centred = true;
+};
+
 class Form : public Control {
  public:
   Form(Application& app, std::string name);
@@ -27,6 +38,7 @@ class Form : public Control {
   bool isContainer() const override { return true; }
   Application& app() { return app_; }
 
+  void setStyle(const FormStyle& style);
   // The window class name the form registers, e.g. "TMainForm".
   void setWindowClass(const std::string& name) { windowClass_ = name; }
   const std::string& windowClass() const { return windowClass_; }
