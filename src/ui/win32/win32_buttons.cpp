@@ -1,0 +1,172 @@
+// Buttons, check boxes, speed buttons, labels, bevels and images.
+#include "ui/win32/win32_peers.h"
+
+namespace kl::ui {
+namespace {
+
+// A bitmap resource of the module by name; null when there is none.
+HBITMAP loadBitmap(HINSTANCE instance, const std::string& name) {
+  if (name.empty()) return nullptr;
+  return static_cast<HBITMAP>(LoadImageA(instance, name.c_str(), IMAGE_BITMAP, 0, 0, 0));
+}
+
+WPARAM checkOf(CheckState state) {
+  switch (state) {
+    case CheckState::Checked:
+      return BST_CHECKED;
+    case CheckState::Grayed:
+      return BST_INDETERMINATE;
+    case CheckState::Unchecked:
+      break;
+  }
+  return BST_UNCHECKED;
+}
+
+}  // namespace
+
+void StaticPeer::createWindow() {
+  if (!dynamic_cast<Bevel*>(&control_)) {
+    // Not SS_NOPREFIX: '&' marks the mnemonic and "&&" shows '&'.
+    createControl("STATIC", SS_LEFT | SS_NOTIFY);
+    return;
+  }
+  const Rect& b = control_.bounds();
+  const DWORD shape = b.height <= 2 ? SS_ETCHEDHORZ : b.width <= 2 ? SS_ETCHEDVERT : SS_ETCHEDFRAME;
+  createControl("STATIC", shape);
+}
+
+bool StaticPeer::onCommand(UINT code) {
+  if (code != STN_CLICKED) return false;
+  control_.userClick();
+  return true;
+}
+
+ImagePeer::~ImagePeer() {
+  if (hwnd_) DestroyWindow(hwnd_);
+  if (bitmap_) DeleteObject(bitmap_);
+}
+
+void ImagePeer::createWindow() { createControl("STATIC", SS_BITMAP); }
+
+void ImagePeer::sync(Property what) {
+  switch (what) {
+    case Property::Picture:
+      showPicture();
+      break;
+    case Property::Text:  // a bitmap static would take its text for a resource name
+      break;
+    default:
+      WindowPeer::sync(what);
+      break;
+  }
+}
+
+void ImagePeer::showPicture() {
+  HBITMAP bitmap = loadBitmap(context_.instance(), static_cast<Image&>(control_).picture());
+  SendMessageA(hwnd_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap));
+  if (bitmap_) DeleteObject(bitmap_);
+  bitmap_ = bitmap;
+  place();  // the static resized itself to the bitmap
+}
+
+// Check boxes are BS_CHECKBOX / BS_3STATE, not the AUTO kinds: the control
+// decides the state a click leads to, the window only shows it.
+void ButtonPeer::createWindow() {
+  if (auto* check = dynamic_cast<CheckBox*>(&control_))
+    createControl("BUTTON", WS_TABSTOP | (check->allowGrayed() ? BS_3STATE : BS_CHECKBOX));
+  else
+    createControl("BUTTON", WS_TABSTOP | BS_PUSHBUTTON);
+}
+
+void ButtonPeer::sync(Property what) {
+  if (what == Property::State)
+    showState();
+  else
+    WindowPeer::sync(what);
+}
+
+void ButtonPeer::showState() {
+  auto* check = dynamic_cast<CheckBox*>(&control_);
+  if (!check) return;
+  const bool threeState = (GetWindowLongPtrA(hwnd_, GWL_STYLE) & BS_TYPEMASK) == BS_3STATE;
+  if (check->state() == CheckState::Grayed && !threeState)
+    SendMessageA(hwnd_, BM_SETSTYLE, BS_3STATE, TRUE);
+  SendMessageA(hwnd_, BM_SETCHECK, checkOf(check->state()), 0);
+}
+
+// A click by mouse, space bar or mnemonic.
+bool ButtonPeer::onCommand(UINT code) {
+  if (code != BN_CLICKED) return false;
+  control_.userClick();
+  if (hwnd_) showState();  // a disabled control keeps its state
+  return true;
+}
+
+SpeedButtonPeer::~SpeedButtonPeer() {
+  if (hwnd_) DestroyWindow(hwnd_);
+  if (bitmap_) DeleteObject(bitmap_);
+}
+
+void SpeedButtonPeer::createWindow() {
+  bitmap_ = loadBitmap(context_.instance(), static_cast<SpeedButton&>(control_).picture());
+  createControl("BUTTON", BS_PUSHBUTTON | BS_FLAT | (bitmap_ ? BS_BITMAP : 0));
+  if (bitmap_) SendMessageA(hwnd_, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap_));
+}
+
+LRESULT SpeedButtonPeer::handleMessage(UINT msg, WPARAM w, LPARAM l) {
+  switch (msg) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+      return onPress();
+    case WM_MOUSEMOVE:
+      return onMove(msg, w, l);
+    case WM_LBUTTONUP:
+      return onRelease(msg, w, l);
+    case WM_CAPTURECHANGED:
+      return onCaptureLost(msg, w, l);
+    default:
+      return WindowPeer::handleMessage(msg, w, l);
+  }
+}
+
+LRESULT SpeedButtonPeer::onPress() {
+  pressed(MouseButton::Left);
+  tracking_ = true;
+  SetCapture(hwnd_);
+  SendMessageA(hwnd_, BM_SETSTATE, TRUE, 0);
+  return 0;
+}
+
+LRESULT SpeedButtonPeer::onMove(UINT msg, WPARAM w, LPARAM l) {
+  if (!tracking_) return callDefault(msg, w, l);
+  SendMessageA(hwnd_, BM_SETSTATE, pointerInside(l), 0);
+  return 0;
+}
+
+// Clicked when released over the button, as push buttons are.
+LRESULT SpeedButtonPeer::onRelease(UINT msg, WPARAM w, LPARAM l) {
+  if (!tracking_) return callDefault(msg, w, l);
+  tracking_ = false;
+  ReleaseCapture();
+  SendMessageA(hwnd_, BM_SETSTATE, FALSE, 0);
+  if (pointerInside(l)) control_.userClick();
+  released(MouseButton::Left);
+  return 0;
+}
+
+LRESULT SpeedButtonPeer::onCaptureLost(UINT msg, WPARAM w, LPARAM l) {
+  if (tracking_) {
+    tracking_ = false;
+    SendMessageA(hwnd_, BM_SETSTATE, FALSE, 0);
+  }
+  return callDefault(msg, w, l);
+}
+
+bool SpeedButtonPeer::pointerInside(LPARAM l) const {
+  RECT client{};
+  GetClientRect(hwnd_, &client);
+  const POINT at{static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l))};
+  return PtInRect(&client, at);
+}
+
+}  // namespace kl::ui

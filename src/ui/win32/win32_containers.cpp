@@ -1,0 +1,177 @@
+// Windows that hold other controls: group boxes, tab sheets, the page
+// control, and the host of the HTML browser.
+#include <windows.h>
+// The common controls' declarations need <windows.h> first.
+#include <commctrl.h>
+
+#include "ui/win32/win32_peers.h"
+
+namespace kl::ui {
+namespace {
+
+RECT rectOf(const Rect& b) { return RECT{b.left, b.top, b.left + b.width, b.top + b.height}; }
+
+}  // namespace
+
+void ContainerPeer::createWindow() {
+  // WS_EX_CONTROLPARENT: Tab and the mnemonics reach the controls inside.
+  createOwn(kContainerClass, WS_CHILD, WS_EX_CONTROLPARENT, parentWindow(),
+            rectOf(control_.bounds()));
+  if (!dynamic_cast<GroupBox*>(&control_)) return;
+  const Rect& b = control_.bounds();
+  frame_ =
+      CreateWindowExA(0, "BUTTON", "", WS_CHILD | WS_VISIBLE | BS_GROUPBOX, 0, 0, b.width, b.height,
+                      hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(context_.nextId())),
+                      context_.instance(), nullptr);
+}
+
+void ContainerPeer::sync(Property what) {
+  WindowPeer::sync(what);
+  if (!frame_) return;
+  if (what == Property::Text) SetWindowTextA(frame_, control_.text().c_str());
+  if (what == Property::Font) setFont(frame_);
+}
+
+void ContainerPeer::place() {
+  WindowPeer::place();
+  if (frame_) MoveWindow(frame_, 0, 0, control_.bounds().width, control_.bounds().height, TRUE);
+}
+
+LRESULT ContainerPeer::handleMessage(UINT msg, WPARAM w, LPARAM l) {
+  if (isChildNotification(msg)) return onChildNotification(msg, w, l);
+  return WindowPeer::handleMessage(msg, w, l);
+}
+
+void PageControlPeer::createWindow() {
+  // The sheets are siblings that follow the tab control, laid over its
+  // display area, as a property sheet's pages are: Tab then moves from the
+  // tabs into the active page, and the tab control does not paint over it.
+  createControl(WC_TABCONTROLA, WS_TABSTOP | WS_CLIPSIBLINGS, 0);
+}
+
+void PageControlPeer::sync(Property what) {
+  switch (what) {
+    case Property::ActivePage:
+      showActivePage();
+      break;
+    case Property::Text:
+      break;
+    default:
+      WindowPeer::sync(what);
+      break;
+  }
+}
+
+void PageControlPeer::place() {
+  WindowPeer::place();
+  showActivePage();
+}
+
+void PageControlPeer::pagesChanged() {
+  SendMessageA(hwnd_, TCM_DELETEALLITEMS, 0, 0);
+  int index = 0;
+  for (TabSheet* page : pages().pages()) {
+    TCITEMA item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = const_cast<char*>(page->text().c_str());
+    SendMessageA(hwnd_, TCM_INSERTITEMA, index++, reinterpret_cast<LPARAM>(&item));
+  }
+  showActivePage();
+}
+
+void PageControlPeer::showActivePage() {
+  const int index = pages().pageIndex();
+  if (SendMessageA(hwnd_, TCM_GETCURSEL, 0, 0) != index)
+    SendMessageA(hwnd_, TCM_SETCURSEL, index, 0);
+  for (TabSheet* page : pages().pages())
+    if (auto* sheet = dynamic_cast<TabSheetPeer*>(fromControl(page))) sheet->showIfActive();
+  // Keyboard input must not go on into a page that was hidden.
+  HWND focus = GetFocus();
+  if (focus && focus != hwnd_ && IsChild(GetParent(hwnd_), focus) && !IsWindowVisible(focus))
+    SetFocus(hwnd_);
+}
+
+RECT PageControlPeer::displayArea() const {
+  RECT area{};
+  GetClientRect(hwnd_, &area);
+  SendMessageA(hwnd_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+  return area;
+}
+
+bool PageControlPeer::onNotify(const NMHDR& header, LRESULT* result) {
+  if (header.code != static_cast<UINT>(TCN_SELCHANGE)) return false;
+  pages().userSelect(static_cast<int>(SendMessageA(hwnd_, TCM_GETCURSEL, 0, 0)));
+  showActivePage();  // also when the control refused the page
+  *result = 0;
+  return true;
+}
+
+void TabSheetPeer::createWindow() {
+  PageControlPeer* pages = pageControl();
+  if (!pages) return ContainerPeer::createWindow();
+  createOwn(kContainerClass, WS_CHILD, WS_EX_CONTROLPARENT, GetParent(pages->hwnd()),
+            rectOf(control_.bounds()));
+}
+
+PageControlPeer* TabSheetPeer::pageControl() const {
+  return dynamic_cast<PageControlPeer*>(fromControl(control_.parent()));
+}
+
+void TabSheetPeer::showIfActive() {
+  PageControlPeer* pages = pageControl();
+  if (!pages || !hwnd_) return;
+  place();
+  const bool active = pages->pages().activePage() == &control_;
+  ShowWindow(hwnd_, active ? SW_SHOWNA : SW_HIDE);
+}
+
+void TabSheetPeer::sync(Property what) {
+  PageControlPeer* pages = pageControl();
+  if (!pages) return ContainerPeer::sync(what);
+  switch (what) {
+    case Property::Text:
+      ContainerPeer::sync(what);
+      pages->pagesChanged();
+      break;
+    case Property::Visible:
+      showIfActive();
+      break;
+    default:
+      ContainerPeer::sync(what);
+      break;
+  }
+}
+
+void TabSheetPeer::place() {
+  PageControlPeer* pages = pageControl();
+  if (!pages) return ContainerPeer::place();
+  RECT area = pages->displayArea();
+  MapWindowPoints(pages->hwnd(), GetParent(hwnd_), reinterpret_cast<POINT*>(&area), 2);
+  MoveWindow(hwnd_, area.left, area.top, area.right - area.left, area.bottom - area.top, TRUE);
+}
+
+void HtmlBrowserPeer::sync(Property what) {
+  if (what == Property::Url) navigate();
+  ContainerPeer::sync(what);
+}
+
+// The host window takes the URL as its text when it is created; a new page
+// gets a new host. Without atl.dll the area stays empty.
+void HtmlBrowserPeer::navigate() {
+  if (browser_ && IsWindow(browser_)) DestroyWindow(browser_);
+  browser_ = nullptr;
+  const std::string& url = static_cast<HtmlBrowser&>(control_).url();
+  if (url.empty() || !context_.browserHostAvailable()) return;
+  const Rect& b = control_.bounds();
+  browser_ =
+      CreateWindowExA(0, "AtlAxWin", url.c_str(), WS_CHILD | WS_VISIBLE, 0, 0, b.width, b.height,
+                      hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(context_.nextId())),
+                      context_.instance(), nullptr);
+}
+
+void HtmlBrowserPeer::place() {
+  ContainerPeer::place();
+  if (browser_) MoveWindow(browser_, 0, 0, control_.bounds().width, control_.bounds().height, TRUE);
+}
+
+}  // namespace kl::ui

@@ -1,0 +1,71 @@
+#pragma once
+// What the Win32 peers of one backend share: the module, the dialog font,
+// child-window identifiers, the window classes registered so far and the
+// list of form windows. Internal to src/ui/win32.
+#include <windows.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+namespace kl::ui {
+
+class Application;
+class FormPeer;
+
+// Window properties every window of ours carries.
+constexpr const char* kNameProperty = "Kestrelune.Name";  // global atom of the control name
+constexpr const char* kPeerProperty = "Kestrelune.Peer";  // the WindowPeer*
+// The window class of group boxes, tab sheets and the browser host.
+constexpr const char* kContainerClass = "KesContainer";
+
+class Win32Context {
+ public:
+  explicit Win32Context(HINSTANCE instance);
+  ~Win32Context();
+  Win32Context(const Win32Context&) = delete;
+  Win32Context& operator=(const Win32Context&) = delete;
+
+  HINSTANCE instance() const { return instance_; }
+  // "MS Sans Serif" 8 point, regular or bold.
+  HFONT font(bool bold) const { return bold ? boldFont_ : font_; }
+  // A fresh child-window identifier; never IDOK or IDCANCEL, which the
+  // dialog manager sends for Enter and Escape.
+  int nextId() { return nextId_++; }
+  // Registers a window class of ours (window procedure WindowPeer's) the
+  // first time the name is asked for.
+  void ensureClass(const std::string& name);
+  HICON programIcon() const;
+
+  // The application whose error handler reports failures in our own hidden
+  // windows; learnt from the first control given a peer.
+  void setApplication(Application* app) {
+    if (!app_) app_ = app;
+  }
+  Application* application() const { return app_; }
+
+  void addForm(FormPeer* form) { forms_.push_back(form); }
+  void removeForm(FormPeer* form);
+  const std::vector<FormPeer*>& forms() const { return forms_; }
+  // The form whose top-level window this is, or null.
+  FormPeer* formOf(HWND window) const;
+  // The active window when it is one of our forms, else null.
+  FormPeer* activeForm() const;
+
+  // Loads atl.dll and registers its "AtlAxWin" class, once. False when the
+  // host is not available on this system.
+  bool browserHostAvailable();
+
+ private:
+  HINSTANCE instance_;
+  HFONT font_ = nullptr, boldFont_ = nullptr;
+  int nextId_ = 100;
+  std::set<std::string> classes_;
+  std::vector<FormPeer*> forms_;
+  Application* app_ = nullptr;
+  enum class Host { Unknown, Available, Missing } host_ = Host::Unknown;
+  HMODULE atl_ = nullptr;
+  bool oleInitialised_ = false;
+};
+
+}  // namespace kl::ui

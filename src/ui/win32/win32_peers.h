@@ -1,0 +1,354 @@
+#pragma once
+// The Win32 peers, one class per control kind. Each shows its control's
+// state in standard windows and turns what the user does there into the
+// control's user*() calls. Internal to src/ui/win32.
+#include <windows.h>
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "ui/application.h"
+#include "ui/components.h"
+#include "ui/controls.h"
+#include "ui/menu.h"
+#include "ui/win32/win32_window.h"
+
+namespace kl::ui {
+
+class Win32Backend;
+
+// Creates the peer of a control; null for a kind we do not know.
+std::unique_ptr<Peer> createWin32Peer(Win32Context& context, Control& control);
+
+class FormPeer : public WindowPeer {
+ public:
+  FormPeer(Win32Context& context, Control& control);
+  ~FormPeer() override;
+  Form& form() const { return static_cast<Form&>(control_); }
+  // Adds, replaces or (empty text) removes the tooltip of a control window.
+  void setTool(HWND tool, const std::string& text);
+  // Puts the form's main menu, if it has a realised one, on the window.
+  void attachMenu();
+  // Windows disabled while this form is modal; given back when it hides.
+  void setDisabledOwners(std::vector<HWND> windows) { disabledOwners_ = std::move(windows); }
+  void enableOwners();
+  // The window that was active when the form became modal.
+  HWND activeBeforeModal() const { return activeBeforeModal_; }
+
+ protected:
+  void createWindow() override;
+  void sync(Property what) override;
+  LRESULT handleMessage(UINT msg, WPARAM w, LPARAM l) override;
+  void place() override;
+
+ private:
+  DWORD style() const;
+  DWORD exStyle() const;
+  RECT windowRect() const;
+  void show();
+  void applyAlpha();
+  HWND ensureTooltips();
+  LRESULT onCommand(WPARAM w, LPARAM l);
+  LRESULT onClose();
+  LRESULT onActivate(UINT msg, WPARAM w, LPARAM l);
+  LRESULT onSize(UINT msg, WPARAM w, LPARAM l);
+  void restoreFocus();
+  HWND tooltips_ = nullptr;
+  HWND activeBeforeModal_ = nullptr;
+  std::vector<HWND> disabledOwners_;
+};
+
+// Group boxes, tab sheets: a window of our container class that passes the
+// notifications of its children to their peers. A group box adds a
+// BS_GROUPBOX button filling it, which draws the frame and caption.
+class ContainerPeer : public WindowPeer {
+ public:
+  using WindowPeer::WindowPeer;
+
+ protected:
+  void createWindow() override;
+  void sync(Property what) override;
+  LRESULT handleMessage(UINT msg, WPARAM w, LPARAM l) override;
+  void place() override;
+
+ private:
+  HWND frame_ = nullptr;
+};
+
+class PageControlPeer : public WindowPeer {
+ public:
+  using WindowPeer::WindowPeer;
+  PageControl& pages() const { return static_cast<PageControl&>(control_); }
+  // Rebuilds the tabs from the pages and shows the active one.
+  void pagesChanged();
+  void showActivePage();
+  RECT displayArea() const;
+  bool onNotify(const NMHDR& header, LRESULT* result) override;
+
+ protected:
+  void createWindow() override;
+  void sync(Property what) override;
+  void place() override;
+};
+
+class TabSheetPeer : public ContainerPeer {
+ public:
+  using ContainerPeer::ContainerPeer;
+  // Fills the page control's display area, shown only when it is the active page.
+  void showIfActive();
+
+ protected:
+  void createWindow() override;
+  void sync(Property what) override;
+  void place() override;
+
+ private:
+  PageControlPeer* pageControl() const;
+};
+
+class HtmlBrowserPeer : public ContainerPeer {
+ public:
+  using ContainerPeer::ContainerPeer;
+
+ protected:
+  void sync(Property what) override;
+  void place() override;
+
+ private:
+  void navigate();
+  HWND browser_ = nullptr;
+};
+
+class StaticPeer : public WindowPeer {  // Label, Bevel
+ public:
+  using WindowPeer::WindowPeer;
+  bool onCommand(UINT code) override;
+
+ protected:
+  void createWindow() override;
+};
+
+class ImagePeer : public WindowPeer {
+ public:
+  using WindowPeer::WindowPeer;
+  ~ImagePeer() override;
+
+ protected:
+  void createWindow() override;
+  void sync(Property what) override;
+
+ private:
+  void showPicture();
+  HBITMAP bitmap_ = nullptr;
+};
+
+class ButtonPeer : public WindowPeer {  // Button, CheckBox
+ public:
+  using WindowPeer::WindowPeer;
+  bool onCommand(UINT code) override;
+
+ protected:
+  void createWindow() override;
+  void sync(Property what) override;
+
+ private:
+  void showState();
+};
+
+// Flat, never takes the focus: it follows the mouse itself, since the
+// button class focuses on every press.
+class SpeedButtonPeer : public WindowPeer {
+ public:
+  using WindowPeer::WindowPeer;
+  ~SpeedButtonPeer() override;
+
+ protected:
+  void createWindow() override;
+  LRESULT handleMessage(UINT msg, WPARAM w, LPARAM l) override;
+
+ private:
+  LRESULT onPress();
+  LRESULT onMove(UINT msg, WPARAM w, LPARAM l);
+  LRESULT onRelease(UINT msg, WPARAM w, LPARAM l);
+  LRESULT onCaptureLost(UINT msg, WPARAM w, LPARAM l);
+  bool pointerInside(LPARAM l) const;
+  HBITMAP bitmap_ = nullptr;
+  bool tracking_ = false;
+};
+
+class ComboBoxPeer : public WindowPeer {
+ public:
+  using WindowPeer::WindowPeer;
+  ComboBox& combo() const { return static_cast<ComboBox&>(control_); }
+  bool onCommand(UINT code) override;
+
+ protected:
+  void createWindow() override;
+  void sync(Property what) override;
+  // The window's height includes the dropped-down list.
+  void place() override;
+
+ private:
+  void showItems();
+  void showItemIndex();
+};
+
+class TrackBarPeer : public WindowPeer {
+ public:
+  using WindowPeer::WindowPeer;
+  TrackBar& track() const { return static_cast<TrackBar&>(control_); }
+  bool onScroll(UINT code) override;
+
+ protected:
+  void createWindow() override;
+  void sync(Property what) override;
+
+ private:
+  void showRange();
+  void showPosition();
+};
+
+// An EDIT with an up-down buddy; every change of value, typed or from the
+// arrows, arrives as the edit's EN_CHANGE.
+class SpinEditPeer : public WindowPeer {
+ public:
+  using WindowPeer::WindowPeer;
+  ~SpinEditPeer() override;
+  SpinEdit& spin() const { return static_cast<SpinEdit&>(control_); }
+  bool onCommand(UINT code) override;
+
+ protected:
+  void createWindow() override;
+  void sync(Property what) override;
+  void place() override;
+
+ private:
+  bool textValue(int* value) const;
+  void showValue();
+  HWND updown_ = nullptr;
+};
+
+class EditPeer : public WindowPeer {
+ public:
+  using WindowPeer::WindowPeer;
+  bool onCommand(UINT code) override;
+
+ protected:
+  void createWindow() override;
+};
+
+// A list view in report mode without a header, with check boxes.
+class CheckListBoxPeer : public WindowPeer {
+ public:
+  using WindowPeer::WindowPeer;
+  CheckListBox& list() const { return static_cast<CheckListBox&>(control_); }
+  bool onNotify(const NMHDR& header, LRESULT* result) override;
+
+ protected:
+  void createWindow() override;
+  void sync(Property what) override;
+
+ private:
+  void showItems();
+  void showChecks();
+  void showCheck(int index);
+};
+
+class ProgressBarPeer : public WindowPeer {
+ public:
+  using WindowPeer::WindowPeer;
+
+ protected:
+  void createWindow() override;
+  void sync(Property what) override;
+};
+
+// Docks itself at the bottom of its parent, as status bars do.
+class StatusBarPeer : public WindowPeer {
+ public:
+  using WindowPeer::WindowPeer;
+  void parentResized() override;
+
+ protected:
+  void createWindow() override;
+  void sync(Property what) override;
+  void place() override;
+
+ private:
+  void showPanels();
+};
+
+// The hidden window that receives the notification-area icon's messages.
+class TrayIconPeer : public WindowPeer {
+ public:
+  using WindowPeer::WindowPeer;
+  ~TrayIconPeer() override;
+  TrayIcon& tray() const { return static_cast<TrayIcon&>(control_); }
+
+ protected:
+  void createWindow() override;
+  void sync(Property what) override;
+  LRESULT handleMessage(UINT msg, WPARAM w, LPARAM l) override;
+
+ private:
+  bool notify(DWORD action);
+  LRESULT onIconMessage(LPARAM l);
+  LRESULT onTaskbarCreated();
+  void showPopup();
+  bool added_ = false;
+  UINT taskbarCreated_ = 0;
+};
+
+// Menus: an HMENU built from the MenuItem tree, rebuilt when an item changes.
+class MenuPeer : public Peer {
+ public:
+  MenuPeer(Win32Context& context, Control& menu) : context_(context), menu_(menu) {}
+  ~MenuPeer() override;
+  // The item with this command identifier, or null.
+  MenuItem* item(UINT id) const;
+  virtual void itemsChanged() {}
+
+ protected:
+  HMENU build(bool popup);
+  Win32Context& context_;
+  Control& menu_;
+
+ private:
+  void append(HMENU into, Control& parent);
+  std::map<MenuItem*, UINT> ids_;
+};
+
+class MainMenuPeer : public MenuPeer {
+ public:
+  MainMenuPeer(Win32Context& context, Control& menu);
+  ~MainMenuPeer() override;
+  void changed(Property) override { itemsChanged(); }
+  void itemsChanged() override;
+  HMENU handle() const { return handle_; }
+
+ private:
+  HMENU handle_ = nullptr;
+};
+
+class PopupMenuPeer : public MenuPeer {
+ public:
+  using MenuPeer::MenuPeer;
+  void changed(Property what) override;
+
+ private:
+  void track();
+};
+
+// Menu items have no window: a change rebuilds the menu holding them.
+class MenuItemPeer : public Peer {
+ public:
+  explicit MenuItemPeer(Control& item);
+  void changed(Property) override;
+  static MenuPeer* menuOf(Control& item);
+
+ private:
+  Control& item_;
+};
+
+}  // namespace kl::ui
