@@ -1,10 +1,12 @@
 #pragma once
 // The main window: ten pages, the menu bar, the status line, the modified
 // marker, start-up and the Apply / OK / Cancel commands.
+#include <array>
 #include <memory>
 #include <string>
 
 #include "app/Program.h"
+#include "settings/Bindings.h"
 #include "ui/components.h"
 #include "ui/controls.h"
 #include "ui/menu.h"
@@ -70,6 +72,18 @@ class TMainForm : public ui::Form {
   ui::Label* labelVersion = nullptr;
   ui::Label* labelDesktop = nullptr;
   ui::SpeedButton* speedclearreg = nullptr;
+
+  // The bindings of the seven groups, in the order of settings::Group.
+  std::array<settings::GroupBindings, 7> groupBindings;
+
+  // Profiles.
+  void menuitemSaveClick();
+  void menuitemOpenClick();
+  void SaveProfilesystrayClick();
+  void OpenProfilesystrayClick();
+
+  // ---- setting pages: controls the page builders keep pointers to
+  // ---- end of setting pages
 
   // Controls of other pages that start-up and the marker reach.
   ui::CheckBox* checkEnableTruForm = nullptr;

@@ -6,7 +6,8 @@
 
 namespace kl::platform {
 
-long textToIntDef(const std::string& text, long fallback) {
+std::optional<long> parseInteger(const std::string& text) {
+  const std::optional<long> fallback;
   std::size_t i = 0;
   while (i < text.size() && text[i] == ' ') ++i;
   bool negative = false;
@@ -34,10 +35,15 @@ long textToIntDef(const std::string& text, long fallback) {
   // Hexadecimal covers the full 32 bits (0xFFFFFFFF is -1); decimal is signed.
   if (base == 16) {
     const auto bits = static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
-    return negative ? -static_cast<long>(bits) : bits;
+    return static_cast<long>(negative ? -static_cast<std::int64_t>(bits) : bits);
   }
   if (value > (negative ? 0x80000000ull : 0x7FFFFFFFull)) return fallback;
-  return negative ? -static_cast<long>(value) : static_cast<long>(value);
+  const auto signedValue = static_cast<std::int64_t>(value);
+  return static_cast<long>(negative ? -signedValue : signedValue);
+}
+
+long textToIntDef(const std::string& text, long fallback) {
+  return parseInteger(text).value_or(fallback);
 }
 
 std::string IniFile::readString(const std::string& section, const std::string& key,

@@ -1,6 +1,7 @@
 #pragma once
 // Private-profile (INI) files: GetPrivateProfileStringA with a 2048-character
 // buffer, and WritePrivateProfileStringA.
+#include <optional>
 #include <string>
 
 namespace kl::platform {
@@ -40,5 +41,7 @@ class IniFile {
 // The platform library's StrToIntDef: optional sign, decimal or "$"/"0x" hex,
 // 32-bit range; anything else gives `fallback`.
 long textToIntDef(const std::string& text, long fallback);
+// The same rules; nullopt for text that is not a number.
+std::optional<long> parseInteger(const std::string& text);
 
 }  // namespace kl::platform

@@ -1,32 +1,78 @@
-// No setting page has its bindings yet: each group's catalogue arrives with
-// its page, and until then its routines have nothing to create, save or load.
 #include "settings/BindingGroups.h"
 
+#include "app/MainProg.h"
+#include "settings/Catalogues.h"
+
 namespace kl::settings {
+namespace {
 
-void CreateDirectXKeys(TMainForm&) {}
-void CreateDirectXAdvancedKeys(TMainForm&) {}
-void CreateOpenGLKeys(TMainForm&) {}
-void CreateOpenGLPrivateKeys(TMainForm&) {}
-void CreateDVDKeys(TMainForm&) {}
-void CreateDesktopKeys(TMainForm&) {}
-void CreateDriverTabKeys(TMainForm&) {}
+GroupBindings& bindingsOf(TMainForm& form, Group g) {
+  return form.groupBindings[static_cast<std::size_t>(g)];
+}
 
-void SaveDirectXKeys(TMainForm&, const std::string&, const std::string&) {}
-void SaveDirectXAdvancedKeys(TMainForm&, const std::string&, const std::string&) {}
-void SaveOpenGLKeys(TMainForm&, const std::string&, const std::string&) {}
-void SaveOpenGLPrivateKeys(TMainForm&, const std::string&, const std::string&) {}
-void SaveDVDKeys(TMainForm&, const std::string&, const std::string&) {}
-void SaveDesktopKeys(TMainForm&, const std::string&, const std::string&) {}
-void SaveDriverTabKeys(TMainForm&, const std::string&, const std::string&) {}
+void create(TMainForm& form, Group g) { createGroup(form, catalogueOf(g), bindingsOf(form, g)); }
 
-void LoadDirectXKeys(TMainForm&, const std::string&, const std::string&) {}
-void LoadDirectXAdvancedKeys(TMainForm&, const std::string&, const std::string&) {}
-void LoadOpenGLKeys(TMainForm&, const std::string&, const std::string&) {}
-void LoadOpenGLPrivateKeys(TMainForm&, const std::string&, const std::string&) {}
-void LoadDVDKeys(TMainForm&, const std::string&, const std::string&) {}
-void LoadDesktopKeys(TMainForm&, const std::string&, const std::string&) {}
-void LoadDriverTabKeys(TMainForm&, const std::string&, const std::string&) {}
+void save(TMainForm& form, Group g, const std::string& mode, const std::string& file) {
+  saveGroup(form, catalogueOf(g), bindingsOf(form, g), mode, file);
+}
+
+void load(TMainForm& form, Group g, const std::string& mode, const std::string& file) {
+  loadGroup(form, catalogueOf(g), bindingsOf(form, g), mode, file);
+}
+
+}  // namespace
+
+void CreateDirectXKeys(TMainForm& form) { create(form, Group::DirectX); }
+void CreateDirectXAdvancedKeys(TMainForm& form) { create(form, Group::DirectXAdvanced); }
+void CreateOpenGLKeys(TMainForm& form) { create(form, Group::OpenGL); }
+void CreateOpenGLPrivateKeys(TMainForm& form) { create(form, Group::OpenGLPrivate); }
+void CreateDVDKeys(TMainForm& form) { create(form, Group::DVD); }
+void CreateDesktopKeys(TMainForm& form) { create(form, Group::Desktop); }
+void CreateDriverTabKeys(TMainForm& form) { create(form, Group::DriverTabs); }
+
+void SaveDirectXKeys(TMainForm& form, const std::string& mode, const std::string& fileName) {
+  save(form, Group::DirectX, mode, fileName);
+}
+void SaveDirectXAdvancedKeys(TMainForm& form, const std::string& mode, const std::string& fileName) {
+  save(form, Group::DirectXAdvanced, mode, fileName);
+}
+void SaveOpenGLKeys(TMainForm& form, const std::string& mode, const std::string& fileName) {
+  save(form, Group::OpenGL, mode, fileName);
+}
+void SaveOpenGLPrivateKeys(TMainForm& form, const std::string& mode, const std::string& fileName) {
+  save(form, Group::OpenGLPrivate, mode, fileName);
+}
+void SaveDVDKeys(TMainForm& form, const std::string& mode, const std::string& fileName) {
+  save(form, Group::DVD, mode, fileName);
+}
+void SaveDesktopKeys(TMainForm& form, const std::string& mode, const std::string& fileName) {
+  save(form, Group::Desktop, mode, fileName);
+}
+void SaveDriverTabKeys(TMainForm& form, const std::string& mode, const std::string& fileName) {
+  save(form, Group::DriverTabs, mode, fileName);
+}
+
+void LoadDirectXKeys(TMainForm& form, const std::string& mode, const std::string& fileName) {
+  load(form, Group::DirectX, mode, fileName);
+}
+void LoadDirectXAdvancedKeys(TMainForm& form, const std::string& mode, const std::string& fileName) {
+  load(form, Group::DirectXAdvanced, mode, fileName);
+}
+void LoadOpenGLKeys(TMainForm& form, const std::string& mode, const std::string& fileName) {
+  load(form, Group::OpenGL, mode, fileName);
+}
+void LoadOpenGLPrivateKeys(TMainForm& form, const std::string& mode, const std::string& fileName) {
+  load(form, Group::OpenGLPrivate, mode, fileName);
+}
+void LoadDVDKeys(TMainForm& form, const std::string& mode, const std::string& fileName) {
+  load(form, Group::DVD, mode, fileName);
+}
+void LoadDesktopKeys(TMainForm& form, const std::string& mode, const std::string& fileName) {
+  load(form, Group::Desktop, mode, fileName);
+}
+void LoadDriverTabKeys(TMainForm& form, const std::string& mode, const std::string& fileName) {
+  load(form, Group::DriverTabs, mode, fileName);
+}
 
 void CreateAllKeys(TMainForm& form) {
   CreateDirectXKeys(form);

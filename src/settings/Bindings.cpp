@@ -1,0 +1,159 @@
+#include "settings/Bindings.h"
+
+#include "app/MainProg.h"
+#include "platform/error.h"
+#include "platform/profile_files.h"
+#include "settings/DriverKey.h"
+#include "sysinfo/SysInfo_NT.h"
+
+namespace kl::settings {
+namespace {
+
+// Where a group's values live: the registry, or one section of a profile.
+class Storage {
+ public:
+  virtual ~Storage() = default;
+  virtual std::string read(const TReg& reg) = 0;
+  virtual void write(const TReg& reg, const std::string& text) = 0;
+  virtual void clear(const TReg& reg) = 0;
+};
+
+class RegistryStorage : public Storage {
+ public:
+  explicit RegistryStorage(Family family) : family_(family) {}
+  std::string read(const TReg& reg) override {
+    switch (family_) {
+      case Family::Text:
+        return reg.key->ReadString();
+      case Family::Dword:
+        return std::to_string(reg.key->ReadInteger());
+      case Family::BinaryFlag:
+        return std::to_string(reg.key->ReadBinaryFlag());
+    }
+    return "-1";
+  }
+  void write(const TReg& reg, const std::string& text) override {
+    const std::string& path = reg.key->GetPath();
+    switch (family_) {
+      case Family::Text:
+        return reg.key->WriteString(path, reg.name, text);
+      case Family::Dword:
+        return reg.key->WriteInteger(path, reg.name, textToInt(text));
+      case Family::BinaryFlag:
+        return reg.key->WriteBinaryFlag(reg.name, textToInt(text));
+    }
+  }
+  void clear(const TReg& reg) override { reg.key->DeleteValue(reg.key->GetPath(), reg.name); }
+
+ private:
+  Family family_;
+};
+
+class ProfileStorage : public Storage {
+ public:
+  ProfileStorage(platform::ProfileFiles& files, const std::string& file, const Catalogue& c)
+      : ini_(files, file), section_(c.section), family_(c.family) {}
+  std::string read(const TReg& reg) override {
+    if (family_ == Family::Text) return ini_.readString(section_, reg.name, "-1");
+    return std::to_string(ini_.readInteger(section_, reg.name, -1));
+  }
+  void write(const TReg& reg, const std::string& text) override {
+    ini_.writeString(section_, reg.name, text);
+  }
+  void clear(const TReg& reg) override { ini_.writeString(section_, reg.name, "-1"); }
+
+ private:
+  platform::IniFile ini_;
+  std::string section_;
+  Family family_;
+};
+
+std::unique_ptr<Storage> storageFor(TMainForm& form, const Catalogue& c, const std::string& mode,
+                                    const std::string& fileName) {
+  if (mode == "Profile")
+    return std::make_unique<ProfileStorage>(form.platform().profiles, fileName, c);
+  return std::make_unique<RegistryStorage>(c.family);
+}
+
+ui::CheckBox& checkBoxOf(TMainForm& form, const BindingRow& row) {
+  auto* box = dynamic_cast<ui::CheckBox*>(form.find(row.control));
+  if (!box) throw Error(std::string("No check box ") + row.control);
+  return *box;
+}
+
+// The tri-state rule: checked and unchecked store their number, grayed clears.
+std::optional<std::string> checkBoxText(const ui::CheckBox& box, Sense sense) {
+  const char* on = sense == Sense::Direct ? "1" : "0";
+  const char* off = sense == Sense::Direct ? "0" : "1";
+  switch (box.state()) {
+    case ui::CheckState::Checked:
+      return std::string(on);
+    case ui::CheckState::Unchecked:
+      return std::string(off);
+    case ui::CheckState::Grayed:
+      break;
+  }
+  return std::nullopt;
+}
+
+ui::CheckState checkBoxState(const std::string& stored, Sense sense) {
+  if (stored == "-1") return ui::CheckState::Grayed;
+  return stored == (sense == Sense::Direct ? "1" : "0") ? ui::CheckState::Checked
+                                                        : ui::CheckState::Unchecked;
+}
+
+void loadRow(TMainForm& form, const BindingRow& row, const std::string& stored) {
+  if (row.rule)
+    row.rule->load(form, stored);
+  else
+    checkBoxOf(form, row).setState(checkBoxState(stored, row.sense));
+}
+
+}  // namespace
+
+int textToInt(const std::string& text) {
+  const auto value = platform::parseInteger(text);
+  if (!value) throw Error("'" + text + "' is not a valid integer value");
+  return static_cast<int>(*value);
+}
+
+void createGroup(TMainForm& form, const Catalogue& catalogue, GroupBindings& bindings) {
+  const std::string version = sysinfo::GetWindowsVersion(form.platform(), 1);
+  bindings.clear();
+  for (const BindingRow& row : catalogue.rows) {
+    const std::string path = ResolveKeyPath(form.platform(), form.app(), version, row.role);
+    bindings.push_back(
+        TReg{std::make_shared<TRegKey>(form.platform().registry, path, row.valueName), ""});
+  }
+  for (std::size_t i = 0; i < bindings.size(); ++i) bindings[i].name = catalogue.rows[i].valueName;
+}
+
+void saveGroup(TMainForm& form, const Catalogue& catalogue, const GroupBindings& bindings,
+               const std::string& mode, const std::string& fileName) {
+  auto storage = storageFor(form, catalogue, mode, fileName);
+  for (std::size_t i = 0; i < catalogue.rows.size() && i < bindings.size(); ++i) {
+    const BindingRow& row = catalogue.rows[i];
+    const auto text = row.rule ? row.rule->save(form) : checkBoxText(checkBoxOf(form, row), row.sense);
+    if (text)
+      storage->write(bindings[i], *text);
+    else
+      storage->clear(bindings[i]);
+  }
+}
+
+void loadGroup(TMainForm& form, const Catalogue& catalogue, const GroupBindings& bindings,
+               const std::string& mode, const std::string& fileName) {
+  auto storage = storageFor(form, catalogue, mode, fileName);
+  const auto loadAt = [&](std::size_t i) {
+    if (i < bindings.size()) loadRow(form, catalogue.rows[i], storage->read(bindings[i]));
+  };
+  if (catalogue.loadOrder.empty()) {
+    for (std::size_t i = 0; i < catalogue.rows.size(); ++i) loadAt(i);
+    return;
+  }
+  for (const char* name : catalogue.loadOrder)
+    for (std::size_t i = 0; i < catalogue.rows.size(); ++i)
+      if (std::string(catalogue.rows[i].valueName) == name) loadAt(i);
+}
+
+}  // namespace kl::settings

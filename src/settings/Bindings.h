@@ -1,0 +1,67 @@
+#pragma once
+// The binding of setting controls to driver values: catalogues of rows, the
+// TReg of each row, and the generic create, save and load routines that walk
+// a catalogue in the registry ("Register") or in a profile file ("Profile").
+//
+// Every stored value travels as text: the text family's own text, or the
+// decimal text of a DWORD or binary-flag number. "-1" means not set.
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "settings/C_RegKey.h"
+
+namespace kl::app {
+class TMainForm;
+}
+
+namespace kl::settings {
+
+using app::TMainForm;
+
+enum class Family { Text, Dword, BinaryFlag };
+enum class Sense { Direct, Inverted };
+
+// A value control's mapping to its stored text. Check-box rows have none.
+struct ValueRule {
+  // The text to store, or nullopt to clear (delete, or "-1" in a profile).
+  std::optional<std::string> (*save)(TMainForm& form);
+  // Sets the controls from the stored text, "-1" when not set.
+  void (*load)(TMainForm& form, const std::string& stored);
+};
+
+struct BindingRow {
+  const char* control;    // the check box, or the value control, on the main window
+  const char* role;       // "D3D", "OGL", "OGLP" or "Driver"
+  const char* valueName;  // registry value and profile key
+  Sense sense = Sense::Direct;
+  const ValueRule* rule = nullptr;
+};
+
+struct Catalogue {
+  const char* section;  // profile section
+  Family family;
+  std::vector<BindingRow> rows;  // in save order
+  // Value names in load order, where it differs from the save order.
+  std::vector<const char*> loadOrder;
+};
+
+// One setting's binding: its driver value and the name it is stored under.
+struct TReg {
+  std::shared_ptr<const TRegKey> key;
+  std::string name;
+};
+
+using GroupBindings = std::vector<TReg>;  // in catalogue row order
+
+void createGroup(TMainForm& form, const Catalogue& catalogue, GroupBindings& bindings);
+void saveGroup(TMainForm& form, const Catalogue& catalogue, const GroupBindings& bindings,
+               const std::string& mode, const std::string& fileName);
+void loadGroup(TMainForm& form, const Catalogue& catalogue, const GroupBindings& bindings,
+               const std::string& mode, const std::string& fileName);
+
+// The platform library's StrToInt: raises "'%s' is not a valid integer value".
+int textToInt(const std::string& text);
+
+}  // namespace kl::settings
