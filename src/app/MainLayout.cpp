@@ -75,6 +75,7 @@ void TMainForm::buildFrame() {
   statusBar->setPanels({{120, ""}, {50, ""}});
   OpenProfile = std::make_unique<ui::FileDialog>(app(), ui::FileDialogKind::Open);
   SaveProfile = std::make_unique<ui::FileDialog>(app(), ui::FileDialogKind::Save);
+  setUpProfileDialogs();
 }
 
 void TMainForm::buildMenu() {
@@ -86,9 +87,11 @@ void TMainForm::buildMenu() {
   file.add<MenuItem>("Exit1", "&Exit", ui::ctrlKey('X')).onClick = [this] { Exit1Click(); };
   auto& profiles = MenuBar->add<MenuItem>("menuProfiles", "&Profiles");
   profiles.add<MenuItem>("menuitemOpen", "&Open Profile...", ui::ctrlKey('O'),
-                         "Open profile to tweak a specific game or application");
+                         "Open profile to tweak a specific game or application")
+      .onClick = [this] { menuitemOpenClick(); };
   profiles.add<MenuItem>("menuitemSave", "&Save Profile...", ui::ctrlKey('S'),
-                         "Save your custom made profiles");
+                         "Save your custom made profiles")
+      .onClick = [this] { menuitemSaveClick(); };
   auto& hardware = MenuBar->add<MenuItem>("menuHardw", "H&ardware");
   hardware.add<MenuItem>("menuOvercl", "Overclocking").onClick = [this] { menuOverclClick(); };
   hardware.add<MenuItem>("CustomResolutions1", "Custom Resolutions").onClick = [this] {
@@ -112,6 +115,9 @@ void TMainForm::buildTray() {
       {"Overclock1", "Overclock"},            {"OpenProfilesystray", "Open Profile..."},
       {"SaveProfilesystray", "Save Profile..."}, {"N6", "-"}, {"Close1", "Close"}};
   for (const auto& [name, caption] : items) SysTrayPopup->add<MenuItem>(name, caption);
+  SysTrayPopup->find("OpenProfilesystray")->onClick = [this] { OpenProfilesystrayClick(); };
+  SysTrayPopup->find("SaveProfilesystray")->onClick = [this] { SaveProfilesystrayClick(); };
+  SysTrayPopup->find("Close1")->onClick = [this] { Close1Click(); };
   SystemTray = &add<ui::TrayIcon>("SystemTray");
   SystemTray->setHint("Kestrelune 1.60");
   SystemTray->setPopupMenu(SysTrayPopup);

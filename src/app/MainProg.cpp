@@ -180,6 +180,8 @@ void TMainForm::buttonCANCELClick() { close(); }
 
 void TMainForm::Exit1Click() { close(); }
 
+void TMainForm::Close1Click() { close(); }
+
 void TMainForm::Options1Click() { windows_.formOptions->showModal(); }
 
 void TMainForm::menuOverclClick() { TabPages->setActivePage(tabOC); }

@@ -81,6 +81,7 @@ class TMainForm : public ui::Form {
   void menuitemOpenClick();
   void SaveProfilesystrayClick();
   void OpenProfilesystrayClick();
+  void Close1Click();
 
   // ---- setting pages: controls the page builders keep pointers to
   // ---- end of setting pages
@@ -121,6 +122,7 @@ class TMainForm : public ui::Form {
   void buildFrame();
   void buildMenu();
   void buildTray();
+  void setUpProfileDialogs();
   void buildSysInfoPage();
   void buildSettingControls();
   void buildOverclockControls();

@@ -16,6 +16,8 @@ class ProfileFiles {
   // False when the file cannot be written.
   virtual bool writeString(const std::string& section, const std::string& key,
                            const std::string& value, const std::string& file) = 0;
+  // True when a file (not a folder) of that name exists.
+  virtual bool exists(const std::string& file) = 0;
 };
 
 // One profile file in the manner of the platform library's INI class: writes

@@ -104,4 +104,15 @@ void LoadAllKeys(TMainForm& form, const std::string& mode, const std::string& fi
   LoadDriverTabKeys(form, mode, fileName);
 }
 
+void LoadAllKeysFromProfile(TMainForm& form, const std::string& fileName) {
+  const std::string mode = "Profile";
+  LoadDirectXKeys(form, mode, fileName);
+  LoadDirectXAdvancedKeys(form, mode, fileName);
+  LoadOpenGLKeys(form, mode, fileName);
+  LoadDVDKeys(form, mode, fileName);
+  LoadDesktopKeys(form, mode, fileName);
+  LoadOpenGLPrivateKeys(form, mode, fileName);
+  LoadDriverTabKeys(form, mode, fileName);
+}
+
 }  // namespace kl::settings

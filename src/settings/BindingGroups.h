@@ -41,5 +41,7 @@ void LoadDriverTabKeys(TMainForm& form, const std::string& mode, const std::stri
 void CreateAllKeys(TMainForm& form);
 void SaveAllKeys(TMainForm& form, const std::string& mode, const std::string& fileName);
 void LoadAllKeys(TMainForm& form, const std::string& mode, const std::string& fileName);
+// Opening a profile loads OpenGL Private after Windows GUI.
+void LoadAllKeysFromProfile(TMainForm& form, const std::string& fileName);
 
 }  // namespace kl::settings

@@ -131,4 +131,9 @@ bool IniEngine::writeString(const std::string& section, const std::string& key,
   return static_cast<bool>(out.flush());
 }
 
+bool IniEngine::exists(const std::string& file) {
+  struct stat st {};
+  return stat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 }  // namespace kl::platform

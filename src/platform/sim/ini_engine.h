@@ -19,6 +19,7 @@ class IniEngine : public ProfileFiles {
                         const std::string& fallback, const std::string& file) override;
   bool writeString(const std::string& section, const std::string& key, const std::string& value,
                    const std::string& file) override;
+  bool exists(const std::string& file) override;
 };
 
 }  // namespace kl::platform

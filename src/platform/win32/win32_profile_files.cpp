@@ -18,4 +18,9 @@ bool Win32ProfileFiles::writeString(const std::string& section, const std::strin
          FALSE;
 }
 
+bool Win32ProfileFiles::exists(const std::string& file) {
+  const DWORD attributes = GetFileAttributesA(file.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 }  // namespace kl::platform
