@@ -34,6 +34,20 @@ kl_gtest_log() {
   [ "${failed:-0}" -eq 0 ] || KL_FAILURES+=("$failed test(s) in $label")
 }
 
+# kl_counts_line LABEL LOG: adds the "N passed, N failed" line a script printed.
+kl_counts_line() {
+  local label=$1 line passed failed
+  line=$(grep -E "^[0-9]+ passed, [0-9]+ failed" "$2" | tail -1 || true)
+  if [ -z "$line" ]; then
+    KL_FAILED=$((KL_FAILED + 1)); KL_FAILURES+=("$label did not report"); return
+  fi
+  passed=${line%% passed*}
+  failed=$(sed -E 's/.* ([0-9]+) failed.*/\1/' <<<"$line")
+  KL_PASSED=$((KL_PASSED + passed))
+  KL_FAILED=$((KL_FAILED + failed))
+  [ "$failed" -eq 0 ] || KL_FAILURES+=("$failed check(s) in $label")
+}
+
 # kl_check DESCRIPTION COMMAND...: one check that passes when COMMAND succeeds.
 kl_check() {
   local what=$1

@@ -1,0 +1,57 @@
+# The Windows test programs under Wine. Sourced by tools/test once the
+# harness is up (tools/wine/lib.sh) with the counters of tools/lib/tally.sh.
+
+kl_wine_bin="$KL_ROOT/build/win64/bin"
+
+# kl_wine_gtest LABEL PROGRAM [ARGS...]: a GoogleTest program under Wine.
+kl_wine_gtest() {
+  local label=$1 program=$2
+  shift 2
+  local log="$KL_ROOT/build/wine-$program.log"
+  echo "== $label"
+  kl_wine_set_version winxp
+  kl_wine_run "$kl_wine_bin/$program.exe" "$@" >"$log" 2>&1 || true
+  grep -E "^\[  (FAILED|SKIPPED) |Failure|^\[==========\]" -A4 "$log" || true
+  kl_gtest_log "$label" "$log"
+}
+
+# Screenshots of the ten pages, taken by the end-to-end run as BMP files.
+kl_wine_screenshots() {
+  local folder="$KL_ROOT/build/screenshots" bmp
+  rm -f "$folder"/page-*.bmp "$folder"/page-*.png
+  mkdir -p "$folder"
+  KL_SCREENSHOTS=$(kl_wine_winpath "$folder") kl_wine_gtest "end-to-end tests of Kestrelune.exe" kl_e2e_tests
+  for bmp in "$folder"/page-*.bmp; do
+    [ -e "$bmp" ] && convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+  done
+  kl_check "a screenshot of each of the ten pages" \
+    test "$(ls "$folder"/page-*.png 2>/dev/null | wc -l)" -eq 10
+}
+
+# kl_report_has VERSION LINE: the platform report under VERSION holds LINE.
+kl_report_has() {
+  grep -qxF "$2" "$KL_ROOT/build/wine-report-$1.txt"
+}
+
+kl_wine_report() {
+  local version=$1 expected=$2 self
+  self=$(kl_wine_winpath "$kl_wine_bin/KlPlatformReport.exe")
+  kl_wine_set_version "$version"
+  kl_wine_run "$kl_wine_bin/KlPlatformReport.exe" "$self" 2>&1 | tr -d '\r' \
+    >"$KL_ROOT/build/wine-report-$version.txt" || true
+  kl_check "Wine as $version reports Windows $expected" \
+    kl_report_has "$version" "windows-version: $expected"
+}
+
+kl_wine_gtest "platform contract tests under Wine" kl_contract_tests
+kl_wine_gtest "toolkit tests under Wine" kl_toolkit_tests
+kl_wine_screenshots
+kl_wine_report winxp 5.1
+kl_wine_report win2k 5.0
+kl_wine_report win7 6.1
+kl_check "the seeded driver key is found through HARDWARE\\DEVICEMAP\\VIDEO" \
+  kl_report_has winxp "driver-drv: ati2dvag"
+kl_check "the seeded card description is read from the driver key" \
+  kl_report_has winxp "driver-description: RADEON 8500 Series"
+kl_check "the version resource of a Windows program reads 1.60" \
+  grep -qE "^file-version .*KlPlatformReport.exe: 1\.60\.0\.0$" "$KL_ROOT/build/wine-report-winxp.txt"

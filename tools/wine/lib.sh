@@ -1,0 +1,635 @@
+# shellcheck shell=bash
+# Wine harness for running Kestrelune and its Windows test programs.
+#
+# Source this file from bash (it works under `set -euo pipefail`), then:
+#
+#   kl_wine_start                   prefix, display, one held wineserver, desktop, seeded registry
+#   kl_wine_set_version VERSION     winxp | win2k | win7
+#   kl_wine_run [--timeout S] EXE [ARGS...]
+#   kl_wine_screenshot FILE [WINDOW_TITLE]
+#   kl_wine_reset_program_key       HKCU\Software\Kestrelune back to its installed state
+#   kl_wine_video_key               driver base key below HKLM named by \Device\Video0
+#   kl_wine_windows_version         the version a program sees, e.g. 5.1.2600
+#   kl_wine_winpath PATH            the Windows path (Z:\...) of a Linux path, without starting Wine
+#   kl_wine_stop                    ends what kl_wine_start started; the prefix stays
+#
+# Callers should `trap kl_wine_stop EXIT` after a successful kl_wine_start.
+#
+# Settings read from the environment (all optional):
+#   KL_WINEPREFIX          prefix folder (default $KL_ROOT/build/wineprefix)
+#   KL_USE_DISPLAY         non-empty and not 0: use $DISPLAY when it answers, instead of Xvfb
+#   KL_SCREEN              Xvfb screen geometry (default 1024x768x24)
+#   KL_WINEDEBUG           WINEDEBUG for every Wine process (default -all)
+#   KL_WINEDLLOVERRIDES    WINEDLLOVERRIDES for every Wine process
+#                          (default "mscoree=;winemenubuilder.exe=", see kl__env)
+#   KL_WINE_RUN_TIMEOUT    default timeout of kl_wine_run in seconds (default 300)
+#   KL_WINE_START_TIMEOUT  seconds to wait for the desktop's video key (default 60)
+#   KL_SCREENSHOT_WAIT     seconds kl_wine_screenshot waits for a named window (default 10)
+#
+# After kl_wine_start these are exported for the caller: WINEPREFIX, WINEARCH, WINEDEBUG,
+# WINEDLLOVERRIDES, WINESERVER, WINELOADER, DISPLAY, and KL_VIDEO_KEY (driver base key),
+# KL_VIDEO_GUID (its brace group), KL_WINE64 (the loader), KL_WINE_XVFB (1 when the harness
+# runs its own Xvfb, 0 when it uses the caller's display).
+#
+# Wine keeps HKLM\HARDWARE\DEVICEMAP\VIDEO and the driver key it names in volatile registry
+# keys that are rebuilt whenever a wineserver starts, and creates them only once a desktop
+# exists. That is why the server is held for the whole run and the seeding happens after the
+# desktop is up, on every start.
+
+KL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd -P)
+KL_WINE_DIR=$KL_ROOT/tools/wine
+KL_WINE_SEED_DIR=$KL_WINE_DIR/seed
+KL_WINE64=${KL_WINE64:-/usr/lib/wine/wine64}
+KL_WINESERVER=${KL_WINESERVER:-/usr/lib/wine/wineserver64}
+
+# State of this shell's run; kept across a second `source` of this file.
+KL__STARTED=${KL__STARTED:-0}
+KL__LOCK_FD=${KL__LOCK_FD:-}
+KL__XVFB_PID=${KL__XVFB_PID:-}
+KL__HELPER_PID=${KL__HELPER_PID:-}
+KL__SAVED_DISPLAY=${KL__SAVED_DISPLAY-__unset__}
+
+kl__prefix() { printf '%s\n' "${KL_WINEPREFIX:-$KL_ROOT/build/wineprefix}"; }
+kl__state() { printf '%s\n' "$(kl__prefix).harness"; }
+
+# A prefix this harness completed, or any folder below our build folder, is ours to manage
+# (end its server, throw it away when incomplete); anything else is left untouched.
+kl__prefix_is_ours() {
+    local prefix
+    prefix=$(kl__prefix)
+    [[ -f $prefix/.kl-prefix-ready || $(realpath -m -- "$prefix") == "$KL_ROOT"/build/* ]]
+}
+
+kl__log() { printf '[kl-wine] %s\n' "$*" >&2; }
+
+kl__error() {
+    {
+        printf '\n'
+        printf '**********************************************************************\n'
+        printf '*** kl-wine ERROR: %s\n' "$1"
+        shift
+        local line
+        for line in "$@"; do printf '***   %s\n' "$line"; done
+        printf '**********************************************************************\n'
+    } >&2
+}
+
+# Runs a command with the harness lock closed, so that no process outlives the run holding it.
+kl__nolock() {
+    if [[ -n $KL__LOCK_FD ]]; then
+        "$@" {KL__LOCK_FD}>&-
+    else
+        "$@"
+    fi
+}
+
+# Wine call for the harness itself: bounded in time, no console input, output to a log.
+kl__wine_quiet() {
+    local limit=$1 log=$2
+    shift 2
+    kl__nolock timeout --kill-after=5 "$limit" "$KL_WINE64" "$@" </dev/null >>"$log" 2>&1
+}
+
+# Wine call whose standard output the caller wants.
+kl__wine_out() {
+    local limit=$1
+    shift
+    kl__nolock timeout --kill-after=5 "$limit" "$KL_WINE64" "$@" </dev/null 2>/dev/null
+}
+
+kl__env() {
+    export WINEPREFIX
+    WINEPREFIX=$(kl__prefix)
+    export WINEARCH=win64
+    export WINEDEBUG=${KL_WINEDEBUG:--all}
+    # mscoree: no .NET runtime is wanted, and nothing may wait for an installer.
+    # winemenubuilder.exe: keeps Wine from writing menu entries and file associations into
+    # the user's home. It is also what would otherwise create the first desktop after a
+    # server start, so kl__desktop creates the desktop itself.
+    export WINEDLLOVERRIDES=${KL_WINEDLLOVERRIDES-mscoree=;winemenubuilder.exe=}
+    export WINESERVER=$KL_WINESERVER
+    export WINELOADER=$KL_WINE64
+    export KL_WINE64
+}
+
+kl__check_tools() {
+    local missing=()
+    [[ -x $KL_WINE64 ]] || missing+=("$KL_WINE64 (Debian package wine64)")
+    [[ -x $KL_WINESERVER ]] || missing+=("$KL_WINESERVER (Debian package wine64)")
+    command -v timeout >/dev/null 2>&1 || missing+=("timeout (coreutils)")
+    command -v flock >/dev/null 2>&1 || missing+=("flock (util-linux)")
+    if ((${#missing[@]})); then
+        kl__error "required programs are missing" "${missing[@]}" \
+            "install with: apt-get install -y wine64 xvfb xdotool imagemagick"
+        return 1
+    fi
+    return 0
+}
+
+# One run per prefix at a time: a second run would share (and kill) the first one's server.
+kl__lock() {
+    local state lock holder=""
+    state=$(kl__state)
+    lock=$state/lock
+    mkdir -p "$state" || { kl__error "cannot create $state"; return 1; }
+    exec {KL__LOCK_FD}>>"$lock" || { kl__error "cannot open $lock"; KL__LOCK_FD=""; return 1; }
+    if ! flock -n "$KL__LOCK_FD"; then
+        holder=$(cat "$state/owner" 2>/dev/null || true)
+        exec {KL__LOCK_FD}>&-
+        KL__LOCK_FD=""
+        kl__error "the Wine prefix is in use by another run" "prefix: $(kl__prefix)" \
+            "holder: ${holder:-unknown}"
+        return 1
+    fi
+    printf 'pid %s, started %s\n' "$BASHPID" "$(date '+%F %T')" >"$state/owner"
+    return 0
+}
+
+kl__unlock() {
+    if [[ -n $KL__LOCK_FD ]]; then
+        exec {KL__LOCK_FD}>&-
+        KL__LOCK_FD=""
+    fi
+    return 0
+}
+
+# Succeeds when $1 is a live process whose command line contains $2.
+kl__pid_is() {
+    local pid=$1 word=$2 cmd
+    [[ $pid =~ ^[0-9]+$ ]] || return 1
+    cmd=$(tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null) || return 1
+    [[ $cmd == *"$word"* ]]
+}
+
+# Succeeds while process $1 runs; a zombie awaiting its reaper counts as ended.
+kl__alive() {
+    local stat
+    [[ $1 =~ ^[0-9]+$ ]] || return 1
+    stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 1
+    stat=${stat##*) }
+    [[ ${stat:0:1} != Z ]]
+}
+
+kl__kill_pid() {
+    local pid=$1 i
+    kill "$pid" 2>/dev/null || return 0
+    for ((i = 0; i < 50; i++)); do
+        kl__alive "$pid" || return 0
+        sleep 0.1
+    done
+    kill -KILL "$pid" 2>/dev/null || true
+    return 0
+}
+
+# Starts a command in the background, detached from the caller's shell (so that a bare
+# `wait` in the caller does not wait for it), with the lock closed; writes its pid to $1.
+# Redirections given to kl__spawn apply to the command.
+kl__spawn() {
+    local pidfile=$1
+    shift
+    (
+        # 0<&0: an explicit redirection keeps bash from giving the job /dev/null as input.
+        "$@" 0<&0 {KL__LOCK_FD}>&- &
+        printf '%s\n' "$!" >"$pidfile"
+    )
+}
+
+# A run that died without kl_wine_stop leaves its server and Xvfb behind; we hold the lock
+# now, so they belong to nobody.
+kl__clean_stale() {
+    local state pid
+    state=$(kl__state)
+    if [[ -f $state/xvfb.pid ]]; then
+        pid=$(cat "$state/xvfb.pid" 2>/dev/null || true)
+        if kl__pid_is "$pid" Xvfb; then
+            kl__log "ending Xvfb (pid $pid) left by an earlier run"
+            kl__kill_pid "$pid"
+        fi
+        rm -f "$state/xvfb.pid"
+    fi
+    if [[ -d $(kl__prefix) ]] && kl__prefix_is_ours; then
+        kl__nolock "$KL_WINESERVER" -k >/dev/null 2>&1 || true
+        kl__nolock timeout 30 "$KL_WINESERVER" -w >/dev/null 2>&1 || true
+    fi
+    return 0
+}
+
+kl__display_answers() {
+    local display=$1
+    if command -v xdotool >/dev/null 2>&1; then
+        DISPLAY=$display timeout 10 xdotool getdisplaygeometry >/dev/null 2>&1
+    elif command -v xdpyinfo >/dev/null 2>&1; then
+        DISPLAY=$display timeout 10 xdpyinfo >/dev/null 2>&1
+    else
+        return 1
+    fi
+}
+
+kl__start_xvfb() {
+    local state number="" i
+    state=$(kl__state)
+    if ! command -v Xvfb >/dev/null 2>&1; then
+        kl__error "Xvfb is missing and no usable display was given" \
+            "install with: apt-get install -y xvfb (or set KL_USE_DISPLAY=1 with a working DISPLAY)"
+        return 1
+    fi
+    rm -f "$state/xvfb.display"
+    # -displayfd lets Xvfb pick a free display number itself, so parallel users never race.
+    kl__spawn "$state/xvfb.pid" \
+        Xvfb -displayfd 3 -screen 0 "${KL_SCREEN:-1024x768x24}" -nolisten tcp -noreset \
+        3>"$state/xvfb.display" </dev/null >"$state/xvfb.log" 2>&1
+    KL__XVFB_PID=$(cat "$state/xvfb.pid")
+    for ((i = 0; i < 100; i++)); do
+        number=$(tr -dc '0-9' <"$state/xvfb.display" 2>/dev/null || true)
+        [[ -n $number ]] && break
+        kl__alive "$KL__XVFB_PID" || break
+        sleep 0.1
+    done
+    if [[ -z $number ]] || ! kl__display_answers ":$number"; then
+        kl__error "Xvfb did not start" "log: $state/xvfb.log" \
+            "$(tail -n 5 "$state/xvfb.log" 2>/dev/null | tr '\n' ' ')"
+        kl__kill_pid "$KL__XVFB_PID"
+        KL__XVFB_PID=""
+        rm -f "$state/xvfb.pid"
+        return 1
+    fi
+    export DISPLAY=":$number"
+    export KL_WINE_XVFB=1
+    return 0
+}
+
+kl__display() {
+    if [[ -n ${KL_USE_DISPLAY:-} && ${KL_USE_DISPLAY} != 0 ]]; then
+        if [[ -n ${DISPLAY:-} ]] && kl__display_answers "$DISPLAY"; then
+            kl__log "using the display $DISPLAY"
+            export KL_WINE_XVFB=0
+            return 0
+        fi
+        kl__log "KL_USE_DISPLAY is set but DISPLAY='${DISPLAY:-}' does not answer; using Xvfb"
+    fi
+    kl__start_xvfb
+}
+
+# Creates the 64-bit prefix once. The marker is written only after a complete first boot
+# whose server has exited (which is when Wine writes the registry files), so an interrupted
+# creation is detected and redone.
+kl__ensure_prefix() {
+    local prefix state t0
+    prefix=$(kl__prefix)
+    state=$(kl__state)
+    [[ -f $prefix/.kl-prefix-ready ]] && return 0
+    if [[ -e $prefix ]]; then
+        if ! kl__prefix_is_ours; then
+            kl__error "$prefix exists but was not completed by this harness" \
+                "remove it or point KL_WINEPREFIX elsewhere"
+            return 1
+        fi
+        kl__log "removing the incomplete prefix $prefix"
+        rm -rf -- "$prefix"
+    fi
+    mkdir -p "$(dirname "$prefix")"
+    kl__log "creating the 64-bit Wine prefix $prefix (once; takes some seconds)"
+    t0=$SECONDS
+    if ! kl__wine_quiet 300 "$state/boot.log" wineboot --init; then
+        kl__error "wineboot --init failed" "log: $state/boot.log"
+        return 1
+    fi
+    if ! kl__nolock timeout 120 "$KL_WINESERVER" -w; then
+        kl__error "the first Wine session did not end within 120 s" "log: $state/boot.log"
+        return 1
+    fi
+    if [[ ! -s $prefix/system.reg || ! -s $prefix/user.reg || ! -d $prefix/drive_c/windows/syswow64 ]]; then
+        kl__error "the new prefix is incomplete (no registry files or not 64-bit)" \
+            "prefix: $prefix" "log: $state/boot.log"
+        return 1
+    fi
+    date '+%F %T' >"$prefix/.kl-prefix-ready"
+    kl__log "prefix created in $((SECONDS - t0)) s"
+    return 0
+}
+
+kl__start_server() {
+    local state
+    state=$(kl__state)
+    # -p: the server stays until `wineserver -k`, so the volatile keys and our seeds live
+    # for the whole run even while no program is running.
+    if ! kl__nolock "$KL_WINESERVER" -p </dev/null >>"$state/boot.log" 2>&1; then
+        kl__error "wineserver -p failed" "log: $state/boot.log"
+        return 1
+    fi
+    return 0
+}
+
+# A console process that waits for ever on a FIFO. It keeps the desktop (and so explorer,
+# the tray and the video keys) alive between the programs of a run.
+kl__start_helper() {
+    local state fifo
+    state=$(kl__state)
+    fifo=$state/helper.fifo
+    rm -f "$fifo"
+    mkfifo "$fifo" || { kl__error "cannot create $fifo"; return 1; }
+    kl__spawn "$state/helper.pid" "$KL_WINE64" cmd.exe /q 0<>"$fifo" >>"$state/helper.log" 2>&1
+    KL__HELPER_PID=$(cat "$state/helper.pid")
+    return 0
+}
+
+# Reads \Device\Video0 once; prints the base key or nothing.
+kl__read_video_key() {
+    local out data rest
+    out=$(kl__wine_out 60 reg query 'HKLM\HARDWARE\DEVICEMAP\VIDEO' /v '\Device\Video0') || return 1
+    data=$(printf '%s\n' "$out" | tr -d '\r' | grep -F 'REG_SZ' | head -n 1) || return 1
+    data=${data#*REG_SZ    }
+    rest=${data#*Machine\\}
+    [[ $rest != "$data" && -n $rest ]] || return 1
+    printf '%s\n' "$rest"
+}
+
+kl__desktop() {
+    local state limit deadline key=""
+    state=$(kl__state)
+    limit=${KL_WINE_START_TIMEOUT:-60}
+    # Asking for the desktop window makes Wine start the desktop (explorer), which
+    # registers the display adapter under HARDWARE\DEVICEMAP\VIDEO.
+    if ! kl__wine_quiet 120 "$state/boot.log" rundll32.exe user32.dll,GetDesktopWindow; then
+        kl__error "could not create the Wine desktop" "log: $state/boot.log"
+        return 1
+    fi
+    deadline=$((SECONDS + limit))
+    while :; do
+        key=$(kl__read_video_key) && break
+        if ((SECONDS >= deadline)); then
+            kl__error "HKLM\\HARDWARE\\DEVICEMAP\\VIDEO \\Device\\Video0 did not appear within $limit s" \
+                "DISPLAY=${DISPLAY:-} WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-}" "log: $state/boot.log"
+            return 1
+        fi
+        sleep 0.5
+    done
+    printf '%s\n' "$key"
+}
+
+# Turns a Linux path into the Z: path Wine programs understand.
+kl_wine_winpath() {
+    local path
+    path=$(realpath -m -- "$1")
+    path=${path//\//\\}
+    printf 'Z:%s\n' "$path"
+}
+
+# Imports the given seed files as one REGEDIT4 file, with @VIDEO_KEY@ and @VIDEO_GUID@
+# replaced by the driver base key and its brace group.
+kl__import_seeds() {
+    local state out file line first
+    state=$(kl__state)
+    out=$state/seed.reg
+    {
+        printf 'REGEDIT4\r\n'
+        for file in "$@"; do
+            first=1
+            while IFS= read -r line || [[ -n $line ]]; do
+                line=${line%$'\r'}
+                if ((first)); then
+                    first=0
+                    [[ $line == REGEDIT4 ]] && continue
+                fi
+                line=${line//@VIDEO_KEY@/"${KL_VIDEO_KEY:-}"}
+                line=${line//@VIDEO_GUID@/"${KL_VIDEO_GUID:-}"}
+                printf '%s\r\n' "$line"
+            done <"$file"
+            printf '\r\n'
+        done
+    } >"$out" || { kl__error "cannot write $out"; return 1; }
+    if ! kl__wine_quiet 60 "$state/boot.log" regedit.exe /s "$(kl_wine_winpath "$out")"; then
+        kl__error "regedit could not import $out" "log: $state/boot.log"
+        return 1
+    fi
+    return 0
+}
+
+kl__make_program_folder() {
+    mkdir -p "$(kl__prefix)/drive_c/Program Files/Kestrelune/Profiles" || {
+        kl__error "cannot create C:\\Program Files\\Kestrelune\\Profiles in the prefix"
+        return 1
+    }
+}
+
+# Prints the data of a REG_SZ value, or fails when the value is missing.
+kl__reg_sz() {
+    local out line
+    out=$(kl__wine_out 60 reg query "$1" /v "$2") || return 1
+    line=$(printf '%s\n' "$out" | tr -d '\r' | grep -F '    REG_SZ    ' | head -n 1) || return 1
+    printf '%s\n' "${line#*    REG_SZ    }"
+}
+
+kl__seed() {
+    local key seeds=()
+    key=$1
+    if [[ $key != *\{*\}* ]]; then
+        kl__error "the driver base key has no {GUID} part: $key"
+        return 1
+    fi
+    export KL_VIDEO_KEY=$key
+    local guid=${key#*\{}
+    export KL_VIDEO_GUID="{${guid%%\}*}}"
+    seeds=("$KL_WINE_SEED_DIR/windows-xp.reg" "$KL_WINE_SEED_DIR/radeon-8500.reg"
+        "$KL_WINE_SEED_DIR/program.reg")
+    # Wine's own prefix already names a DirectX version; ours only fills the gap.
+    if ! kl__reg_sz 'HKLM\Software\Microsoft\DirectX' Version >/dev/null; then
+        seeds+=("$KL_WINE_SEED_DIR/directx.reg")
+    fi
+    kl__import_seeds "${seeds[@]}" || return 1
+    kl__make_program_folder || return 1
+    local drv
+    drv=$(kl__reg_sz "HKLM\\$key" drv) || drv=""
+    if [[ $drv != ati2dvag ]]; then
+        kl__error "seeding failed: HKLM\\$key \"drv\" reads '$drv' after the import" \
+            "seed file: $(kl__state)/seed.reg"
+        return 1
+    fi
+    return 0
+}
+
+kl_wine_start() {
+    if [[ $KL__STARTED == 1 ]]; then
+        if kl__alive "$KL__HELPER_PID"; then
+            return 0
+        fi
+        kl__log "the held Wine session has gone; starting again"
+        kl_wine_stop
+    fi
+    local t0=$SECONDS key
+    kl__check_tools || return 1
+    kl__env
+    if [[ $KL__SAVED_DISPLAY == __unset__ ]]; then
+        KL__SAVED_DISPLAY=${DISPLAY-__none__}
+    fi
+    kl__lock || return 1
+    : >"$(kl__state)/boot.log"
+    : >"$(kl__state)/helper.log"
+    kl__clean_stale
+    if ! kl__display || ! kl__ensure_prefix || ! kl__start_server || ! kl__start_helper; then
+        kl_wine_stop
+        return 1
+    fi
+    if ! key=$(kl__desktop) || ! kl__seed "$key"; then
+        kl_wine_stop
+        return 1
+    fi
+    if ! kl__alive "$KL__HELPER_PID"; then
+        kl__error "the helper process that holds the desktop has ended" "log: $(kl__state)/helper.log"
+        kl_wine_stop
+        return 1
+    fi
+    KL__STARTED=1
+    kl__log "ready in $((SECONDS - t0)) s: DISPLAY=$DISPLAY, prefix $WINEPREFIX, driver key HKLM\\$KL_VIDEO_KEY"
+    return 0
+}
+
+kl__require_started() {
+    if [[ $KL__STARTED != 1 ]]; then
+        kl__error "$1 needs a running harness: call kl_wine_start first"
+        return 1
+    fi
+    return 0
+}
+
+kl_wine_set_version() {
+    local version=${1:-}
+    case $version in
+    winxp | win2k | win7) ;;
+    *)
+        kl__error "kl_wine_set_version: unknown version '$version' (use winxp, win2k or win7)"
+        return 1
+        ;;
+    esac
+    kl__require_started kl_wine_set_version || return 1
+    if ! kl__wine_quiet 60 "$(kl__state)/boot.log" reg add 'HKCU\Software\Wine' /v Version /d "$version" /f; then
+        kl__error "could not set HKCU\\Software\\Wine Version to $version"
+        return 1
+    fi
+    return 0
+}
+
+# Prints the Windows version a program sees, as `ver` reports it (e.g. 5.1.2600).
+kl_wine_windows_version() {
+    kl__require_started kl_wine_windows_version || return 1
+    local out version
+    out=$(kl__wine_out 60 cmd.exe /c ver) || { kl__error "cmd /c ver failed"; return 1; }
+    version=$(printf '%s\n' "$out" | tr -d '\r' | grep -o -E '[0-9]+\.[0-9]+\.[0-9]+' | head -n 1) || true
+    [[ -n $version ]] || { kl__error "cannot read a version from: $out"; return 1; }
+    printf '%s\n' "$version"
+}
+
+kl_wine_video_key() {
+    kl__require_started kl_wine_video_key || return 1
+    kl__read_video_key || {
+        kl__error "HKLM\\HARDWARE\\DEVICEMAP\\VIDEO has no text value \\Device\\Video0 naming a key"
+        return 1
+    }
+}
+
+# Runs EXE (a Linux path, or a program Wine finds such as cmd or reg) with the held server and
+# display. Standard input, output and error pass through; the exit code is the program's.
+# On timeout the program and the processes it started are killed and 124 is returned.
+kl_wine_run() {
+    local limit=${KL_WINE_RUN_TIMEOUT:-300}
+    if [[ ${1:-} == --timeout ]]; then
+        if [[ ! ${2:-} =~ ^[0-9]+$ || ${2:-0} -eq 0 ]]; then
+            kl__error "kl_wine_run: --timeout needs a whole number of seconds, got '${2:-}'"
+            return 2
+        fi
+        limit=$2
+        shift 2
+    fi
+    if (($# == 0)); then
+        kl__error "kl_wine_run: no program given"
+        return 2
+    fi
+    kl__require_started kl_wine_run || return 1
+    local exe=$1 rc=0 t0=$SECONDS
+    shift
+    if [[ $exe == */* && ! -f $exe ]]; then
+        kl__error "kl_wine_run: no such program: $exe"
+        return 2
+    fi
+    # timeout puts the program in its own process group and signals the whole group, so
+    # the processes the program started end with it.
+    kl__nolock timeout --kill-after=10 "$limit" "$KL_WINE64" "$exe" "$@" || rc=$?
+    if ((rc == 124 && SECONDS - t0 >= limit - 1)); then
+        kl__error "TIMEOUT: $(basename -- "$exe") was still running after $limit s and has been killed" \
+            "command: $exe $*"
+    fi
+    return "$rc"
+}
+
+kl_wine_screenshot() {
+    local file=${1:-} title=${2:-} target=root ids="" deadline
+    if [[ -z $file ]]; then
+        kl__error "kl_wine_screenshot: no file given"
+        return 2
+    fi
+    kl__require_started kl_wine_screenshot || return 1
+    if ! command -v import >/dev/null 2>&1; then
+        kl__error "import is missing (apt-get install -y imagemagick)"
+        return 1
+    fi
+    if [[ -n $title ]]; then
+        if ! command -v xdotool >/dev/null 2>&1; then
+            kl__error "xdotool is missing (apt-get install -y xdotool)"
+            return 1
+        fi
+        deadline=$((SECONDS + ${KL_SCREENSHOT_WAIT:-10}))
+        while :; do
+            ids=$(xdotool search --onlyvisible --name "$title" 2>/dev/null || true)
+            [[ -n $ids ]] && break
+            if ((SECONDS >= deadline)); then
+                kl__error "kl_wine_screenshot: no visible window titled '$title'"
+                return 1
+            fi
+            sleep 0.2
+        done
+        target=$(printf '%s\n' "$ids" | head -n 1)
+    fi
+    mkdir -p "$(dirname -- "$file")"
+    rm -f -- "$file"
+    if ! timeout 30 import -silent -window "$target" "png:$file" </dev/null >/dev/null 2>&1 || [[ ! -s $file ]]; then
+        kl__error "kl_wine_screenshot: import could not capture window $target into $file"
+        return 1
+    fi
+    return 0
+}
+
+kl_wine_reset_program_key() {
+    kl__require_started kl_wine_reset_program_key || return 1
+    kl__import_seeds "$KL_WINE_SEED_DIR/program.reg" || return 1
+    kl__make_program_folder
+}
+
+kl_wine_stop() {
+    local state
+    state=$(kl__state)
+    if [[ -n $KL__HELPER_PID ]]; then
+        kl__kill_pid "$KL__HELPER_PID"
+        KL__HELPER_PID=""
+    fi
+    # Only the lock holder may end the prefix's server: it may be another run's otherwise.
+    if [[ -n $KL__LOCK_FD ]] && kl__prefix_is_ours; then
+        WINEPREFIX=$(kl__prefix) kl__nolock "$KL_WINESERVER" -k >/dev/null 2>&1 || true
+        WINEPREFIX=$(kl__prefix) kl__nolock timeout 30 "$KL_WINESERVER" -w >/dev/null 2>&1 || true
+    fi
+    if [[ -n $KL__XVFB_PID ]]; then
+        kl__kill_pid "$KL__XVFB_PID"
+        KL__XVFB_PID=""
+        rm -f "$state/xvfb.pid"
+    fi
+    rm -f "$state/helper.fifo" "$state/helper.pid" "$state/owner"
+    kl__unlock
+    case $KL__SAVED_DISPLAY in
+    __unset__) ;;
+    __none__) unset DISPLAY ;;
+    *) export DISPLAY=$KL__SAVED_DISPLAY ;;
+    esac
+    KL__SAVED_DISPLAY=__unset__
+    KL__STARTED=0
+    unset KL_WINE_XVFB
+    return 0
+}
