@@ -1,5 +1,6 @@
 // The main window's controls, their layout and their event wiring.
 #include "app/MainProg.h"
+#include "settings/Pages.h"
 #include "ui/layout.h"
 
 namespace kl::app {
@@ -30,18 +31,6 @@ ui::Label* infoRow(ui::GroupBox& g, const std::string& name, const std::string& 
 ui::CheckBox& check(ui::Control& parent, const std::string& name, const std::string& caption,
                     int x, int y, int width = 250) {
   return ui::place<ui::CheckBox>(parent, name, caption, {x, y, width, 17});
-}
-
-// A group holding a caption and a track bar of range 0 to `max`.
-ui::TrackBar& trackRow(ui::Control& page, const std::string& groupName, const std::string& caption,
-                       int y, const std::string& text, const std::string& name, int max,
-                       int position) {
-  auto& g = group(page, groupName, caption, 8, y, 576, 52);
-  addLabel(g, name + "Caption", text, 12, 22, 40);
-  auto& track = ui::place<ui::TrackBar>(g, name, "", {60, 14, 200, 30});
-  track.setMax(max);
-  track.setPosition(position);
-  return track;
 }
 
 }  // namespace
@@ -146,22 +135,11 @@ void TMainForm::buildSysInfoPage() {
   speedclearreg->setBounds(400, 28, 165, 25);
 }
 
-// The controls of the setting pages that start-up and the marker already
-// reach; the rest of each page arrives with its settings.
+// The six setting pages; the mode pages' controls that start-up reaches.
 void TMainForm::buildSettingControls() {
-  auto& truForm = group(*tabDirectX, "GroupBox7", " TruForm (only for Radeon 8500) ", 8, 300, 576, 60);
-  checkEnableTruForm = &check(truForm, "checkEnableTruForm", "Enable TruForm", 12, 24, 120);
-  addLabel(truForm, "labelTruFormStrength", "Strength:", 150, 26, 50);
-  trackTruForm = &truForm.add<ui::TrackBar>("trackTruForm");
-  trackTruForm->setBounds(205, 18, 200, 30);
-  trackTruForm->setMax(7);
-  labelTruStr = &addLabel(truForm, "labelTruStr", "0", 410, 26, 30);
-
-  trackLOD = &trackRow(*tabOpenGL, "GroupBox4", " Level Of Detail ", 250, "LOD:", "trackLOD", 8, 3);
-  labelLODC = &addLabel(*trackLOD->parent(), "labelLODC", "3", 270, 22, 30);
-  trackSubPixelPrecision = &trackRow(*tabOpenGL, "GroupBox5", " Sub Pixel Precision ", 308,
-                                     "SubPix:", "trackSubPixelPrecision", 4, 2);
-  labelSubPix = &addLabel(*trackSubPixelPrecision->parent(), "labelSubPix", "2", 270, 22, 30);
+  settings::buildDirectXPages(*this);
+  settings::buildOpenGLPages(*this);
+  settings::buildDesktopPages(*this);
 
   listCusRes = &tabCustomRes->add<ui::CheckListBox>("listCusRes");
   listCusRes->setBounds(8, 8, 250, 350);
@@ -180,15 +158,8 @@ void TMainForm::wireHandlers() {
   buttonCANCEL->onClick = [this] { buttonCANCELClick(); };
   auto markOnPress = [this](ui::MouseButton b) { checkVSyncMouseDown(b); };
   for (ui::CheckBox* box : {checkRunAtStartup, checkSync, check8500OC}) box->onMouseDown = markOnPress;
-  checkEnableTruForm->onMouseDown = [this](ui::MouseButton b) { checkEnableTruFormMouseDown(b); };
-  checkEnableTruForm->onClick = [this] { checkEnableTruFormClick(); };
-  for (ui::Control* c : std::initializer_list<ui::Control*>{trackTruForm, trackSubPixelPrecision, trackLOD})
-    c->onEnter = [this] { comboAnisoD3DEnter(); };
   listCusRes->onEnter = [this] { listCusResEnter(); };
   groupRes->onEnter = [this] { groupResEnter(); };
-  trackLOD->onChange = [this] { trackLODChange(); };
-  trackSubPixelPrecision->onChange = [this] { trackSubPixelPrecisionChange(); };
-  trackTruForm->onChange = [this] { trackTruFormChange(); };
 }
 
 }  // namespace kl::app

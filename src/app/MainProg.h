@@ -84,6 +84,15 @@ class TMainForm : public ui::Form {
   void Close1Click();
 
   // ---- setting pages: controls the page builders keep pointers to
+  // The value controls of the Direct3D and OpenGL settings; the check boxes
+  // that are bindings of their own are found by name.
+  ui::ComboBox* comboZBuff = nullptr;
+  ui::CheckBox* check8Stencil = nullptr;
+  ui::SpinEdit* spinZCompres = nullptr;
+  ui::ComboBox* comboAlphaBlend = nullptr;
+  ui::ComboBox* comboAnisoD3D = nullptr;
+  ui::ComboBox* comboAniso = nullptr;
+  void comboZBuffChange();
   // ---- end of setting pages
 
   // Controls of other pages that start-up and the marker reach.

@@ -82,18 +82,18 @@ ui::CheckBox& checkBoxOf(TMainForm& form, const BindingRow& row) {
 }
 
 // The tri-state rule: checked and unchecked store their number, grayed clears.
-std::optional<std::string> checkBoxText(const ui::CheckBox& box, Sense sense) {
+SaveAction checkBoxAction(const ui::CheckBox& box, Sense sense) {
   const char* on = sense == Sense::Direct ? "1" : "0";
   const char* off = sense == Sense::Direct ? "0" : "1";
   switch (box.state()) {
     case ui::CheckState::Checked:
-      return std::string(on);
+      return SaveAction::store(on);
     case ui::CheckState::Unchecked:
-      return std::string(off);
+      return SaveAction::store(off);
     case ui::CheckState::Grayed:
       break;
   }
-  return std::nullopt;
+  return SaveAction::clear();
 }
 
 ui::CheckState checkBoxState(const std::string& stored, Sense sense) {
@@ -133,11 +133,18 @@ void saveGroup(TMainForm& form, const Catalogue& catalogue, const GroupBindings&
   auto storage = storageFor(form, catalogue, mode, fileName);
   for (std::size_t i = 0; i < catalogue.rows.size() && i < bindings.size(); ++i) {
     const BindingRow& row = catalogue.rows[i];
-    const auto text = row.rule ? row.rule->save(form) : checkBoxText(checkBoxOf(form, row), row.sense);
-    if (text)
-      storage->write(bindings[i], *text);
-    else
-      storage->clear(bindings[i]);
+    const SaveAction action =
+        row.rule ? row.rule->save(form) : checkBoxAction(checkBoxOf(form, row), row.sense);
+    switch (action.kind) {
+      case SaveAction::Kind::Store:
+        storage->write(bindings[i], action.text);
+        break;
+      case SaveAction::Kind::Clear:
+        storage->clear(bindings[i]);
+        break;
+      case SaveAction::Kind::Skip:
+        break;
+    }
   }
 }
 

@@ -6,7 +6,6 @@
 // Every stored value travels as text: the text family's own text, or the
 // decimal text of a DWORD or binary-flag number. "-1" means not set.
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,10 +22,21 @@ using app::TMainForm;
 enum class Family { Text, Dword, BinaryFlag };
 enum class Sense { Direct, Inverted };
 
+// What a save does with one binding: store a text, clear the value (delete
+// it, or "-1" in a profile), or leave the stored value as it is.
+struct SaveAction {
+  enum class Kind { Store, Clear, Skip };
+  Kind kind = Kind::Skip;
+  std::string text;  // for Store
+
+  static SaveAction store(std::string text) { return {Kind::Store, std::move(text)}; }
+  static SaveAction clear() { return {Kind::Clear, {}}; }
+  static SaveAction skip() { return {Kind::Skip, {}}; }
+};
+
 // A value control's mapping to its stored text. Check-box rows have none.
 struct ValueRule {
-  // The text to store, or nullopt to clear (delete, or "-1" in a profile).
-  std::optional<std::string> (*save)(TMainForm& form);
+  SaveAction (*save)(TMainForm& form);
   // Sets the controls from the stored text, "-1" when not set.
   void (*load)(TMainForm& form, const std::string& stored);
 };

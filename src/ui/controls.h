@@ -129,6 +129,9 @@ class TrackBar : public Control {
   int max() const { return max_; }
   int position() const { return position_; }
   void setFrequency(int frequency) { frequency_ = frequency; }
+  // Tick marks along the bar; set before the bar is shown.
+  void setTickMarks(bool shown) { tickMarks_ = shown; }
+  bool tickMarks() const { return tickMarks_; }
   int frequency() const { return frequency_; }
   void setOrientation(Orientation o) { orientation_ = o; }
   Orientation orientation() const { return orientation_; }
@@ -138,6 +141,7 @@ class TrackBar : public Control {
  private:
   void moveTo(int position);
   int min_ = 0, max_ = 10, position_ = 0, frequency_ = 1;
+  bool tickMarks_ = true;
   Orientation orientation_ = Orientation::Horizontal;
 };
 

@@ -79,6 +79,10 @@ TEST_F(MainWindow, StartsOnWindows2000AndXpOnly) {
 }
 
 TEST_F(MainWindow, FillsTheDriverLinesAndTheStatusLine) {
+  // The track bars' labels show the positions loaded from the driver.
+  sim_.registry.loadRegedit4(std::string("REGEDIT4\n[HKEY_LOCAL_MACHINE\\") + testing::kDriverKey +
+                             "\\OpenGL]\n\"OGLLODBias\"=dword:00000003\n"
+                             "\"OGLSubPixelPrecision\"=dword:00000002\n");
   TMainForm& form = start();
   EXPECT_EQ("ati2dvag", form.labelDriver->text());
   EXPECT_EQ("6.14.10.6343", form.labelVersion->text());
@@ -258,7 +262,9 @@ TEST_F(MainWindow, ProgressDialogCanBeClosedEarly) {
 TEST_F(MainWindow, FailedCardTypeWriteIsReportedAndApplyGoesOn) {
   TMainForm& form = start();
   user::press(*form.checkEnableTruForm);
-  sim_.registry.failWrite(1);
+  // The driver settings (HKEY_LOCAL_MACHINE) are written; the program's own
+  // key refuses the card type.
+  sim_.registry.setReadOnly(platform::kHkeyCurrentUser, true);
   user::press(*form.buttonApply);
   EXPECT_TRUE(messageShown("Cannot write overclock data to registry"));
   EXPECT_FALSE(form.settingsModified);
@@ -282,7 +288,7 @@ TEST_F(MainWindow, OkAppliesThenEnds) {
   EXPECT_EQ(0, backend_.modalCount("Confirmation"));
   EXPECT_TRUE(program_->app().terminated());
 
-  SetUp();
+  program_.reset();  // the same machine: seeding it twice would add a second display
   TMainForm& again = start();
   again.check8500OC->setChecked(true);
   user::press(*again.checkEnableTruForm);

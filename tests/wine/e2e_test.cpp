@@ -200,18 +200,20 @@ class Kestrelune {
     return WaitForSingleObject(process_.hProcess, static_cast<DWORD>(limit.count())) == WAIT_OBJECT_0;
   }
   // A visible top-level window of the program with that caption.
-  HWND window(const std::string& caption) {
+  HWND window(const std::string& caption, HWND except = nullptr) {
     struct Search {
       DWORD pid;
       std::string caption;
+      HWND except;
       HWND found;
-    } s{pid(), caption, nullptr};
+    } s{pid(), caption, except, nullptr};
     EnumWindows(
         [](HWND w, LPARAM p) -> BOOL {
           auto* s = reinterpret_cast<Search*>(p);
           DWORD owner = 0;
           GetWindowThreadProcessId(w, &owner);
-          if (owner != s->pid || !IsWindowVisible(w) || textOf(w) != s->caption) return TRUE;
+          if (owner != s->pid || w == s->except || !IsWindowVisible(w) || textOf(w) != s->caption)
+            return TRUE;
           s->found = w;
           return FALSE;
         },
@@ -241,6 +243,8 @@ class Kestrelune {
     }
     return texts;
   }
+  // Clicks a tab until it is selected: the first click can come before the
+  // new window takes input.
   void clickTab(HWND tabs, int index) {
     Remote remote(pid(), sizeof(RECT));
     SendMessageA(tabs, TCM_GETITEMRECT, index, reinterpret_cast<LPARAM>(remote.at()));
@@ -248,7 +252,10 @@ class Kestrelune {
     remote.read(&r, sizeof r);
     POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
     ClientToScreen(tabs, &p);
-    mouseAt(p.x, p.y, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+    for (int attempt = 0; attempt < 5; ++attempt) {
+      mouseAt(p.x, p.y, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+      if (SendMessageA(tabs, TCM_GETCURSEL, 0, 0) == index) return;
+    }
   }
 
  private:
@@ -290,9 +297,89 @@ void screenshot(HWND window, const std::string& file) {
   ReleaseDC(nullptr, screen);
 }
 
+void setText(HKEY root, const std::string& path, const char* name, const std::string& value) {
+  HKEY key;
+  RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+  RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                 static_cast<DWORD>(value.size() + 1));
+  RegCloseKey(key);
+}
+
+void setRaw(HKEY root, const std::string& path, const char* name, DWORD type,
+            const std::vector<BYTE>& data) {
+  HKEY key;
+  RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+  RegSetValueExA(key, name, 0, type, data.data(), static_cast<DWORD>(data.size()));
+  RegCloseKey(key);
+}
+
+// "type:bytes" of one value, or "(absent)".
+std::string valueOf(HKEY root, const std::string& path, const char* name) {
+  HKEY key;
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return "(absent)";
+  BYTE data[256];
+  DWORD type = 0, size = sizeof data;
+  const LONG s = RegQueryValueExA(key, name, nullptr, &type, data, &size);
+  RegCloseKey(key);
+  if (s != ERROR_SUCCESS) return "(absent)";
+  return std::to_string(type) + ":" + std::string(reinterpret_cast<char*>(data), size);
+}
+
+std::string textValue(const std::string& text) {
+  return "1:" + text + std::string(1, '\0');
+}
+
+void removeDriverSettings() {
+  const std::string base = driverKey();
+  for (const char* name : {"VSync", "DisableHyperZ", "ZFormats"}) {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, base.c_str(), 0, KEY_ALL_ACCESS, &key) == 0) {
+      RegDeleteValueA(key, name);
+      RegCloseKey(key);
+    }
+  }
+}
+
+// Types text into whatever has the keyboard focus.
+void typeText(const std::string& text) {
+  for (char c : text) {
+    INPUT input[2] = {};
+    input[0].type = input[1].type = INPUT_KEYBOARD;
+    input[0].ki.wScan = input[1].ki.wScan = static_cast<WORD>(static_cast<unsigned char>(c));
+    input[0].ki.dwFlags = KEYEVENTF_UNICODE;
+    input[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
+    SendInput(2, input, sizeof(INPUT));
+  }
+  std::this_thread::sleep_for(300ms);
+}
+
+void ctrlKey(WORD vk) {
+  INPUT input[4] = {};
+  for (auto& i : input) i.type = INPUT_KEYBOARD;
+  input[0].ki.wVk = input[3].ki.wVk = VK_CONTROL;
+  input[1].ki.wVk = input[2].ki.wVk = vk;
+  input[2].ki.dwFlags = input[3].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(4, input, sizeof(INPUT));
+  std::this_thread::sleep_for(400ms);
+}
+
+std::string readFile(const std::string& path) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "";
+  std::string text(1 << 16, '\0');
+  DWORD got = 0;
+  ReadFile(file, &text[0], static_cast<DWORD>(text.size()), &got, nullptr);
+  CloseHandle(file);
+  text.resize(got);
+  return text;
+}
+
 class EndToEnd : public ::testing::Test {
  protected:
-  void SetUp() override { resetProgramKey(); }
+  void SetUp() override {
+    resetProgramKey();
+    removeDriverSettings();
+  }
   void TearDown() override { setWindowsVersion("winxp"); }
 };
 
@@ -368,8 +455,8 @@ TEST_F(EndToEnd, MousePressMarksModifiedSpaceBarDoesNotAndCancelWritesNothing) {
   ASSERT_NE(nullptr, main);
   HWND tabs = findControl(main, "TabPages");
   program.clickTab(tabs, 1);
-  HWND truForm = findControl(main, "checkEnableTruForm");
-  ASSERT_NE(nullptr, truForm);
+  HWND vsync = findControl(main, "checkVSync");
+  ASSERT_NE(nullptr, vsync);
   const auto focused = [&] {
     GUITHREADINFO gui{};
     gui.cbSize = sizeof gui;
@@ -377,15 +464,17 @@ TEST_F(EndToEnd, MousePressMarksModifiedSpaceBarDoesNotAndCancelWritesNothing) {
     return gui.hwndFocus;
   };
   key(VK_TAB);  // from the tabs to the first control of the page
-  ASSERT_EQ(truForm, focused()) << nameOf(focused());
+  ASSERT_EQ(vsync, focused()) << nameOf(focused());
+  const LRESULT loaded = SendMessageA(vsync, BM_GETCHECK, 0, 0);
+  EXPECT_EQ(BST_INDETERMINATE, loaded);  // "VSync" is not set in the seeded driver key
   key(VK_SPACE);
-  EXPECT_EQ(BST_CHECKED, SendMessageA(truForm, BM_GETCHECK, 0, 0));
+  EXPECT_EQ(BST_CHECKED, SendMessageA(vsync, BM_GETCHECK, 0, 0));
   EXPECT_EQ("Kestrelune", textOf(main));
   const std::string before = snapshot(HKEY_CURRENT_USER, "Software\\Kestrelune") +
                              snapshot(HKEY_LOCAL_MACHINE, driverKey());
-  click(truForm);
+  click(vsync);
   EXPECT_EQ("Kestrelune *", textOf(main));
-  EXPECT_EQ(BST_UNCHECKED, SendMessageA(truForm, BM_GETCHECK, 0, 0));
+  EXPECT_EQ(BST_UNCHECKED, SendMessageA(vsync, BM_GETCHECK, 0, 0));
   click(findControl(main, "buttonCANCEL"));
   EXPECT_TRUE(program.ended());
   EXPECT_EQ(before, snapshot(HKEY_CURRENT_USER, "Software\\Kestrelune") +
@@ -407,6 +496,118 @@ TEST_F(EndToEnd, ApplyShowsTheProgressDialogAndClearsTheMarker) {
   EXPECT_TRUE(waitFor([&] { return IsWindowEnabled(ok) != FALSE; }, 10000ms));
   click(ok);
   EXPECT_TRUE(waitFor([&] { return textOf(main) == "Kestrelune"; }));
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(program.ended());
+}
+
+// Waits for the progress dialog, presses its OK once the bar is full, and
+// waits for the marker to clear.
+void confirmProgress(Kestrelune& program, HWND main) {
+  HWND progress = program.waitWindow("Saving Configuration...");
+  ASSERT_NE(nullptr, progress);
+  HWND ok = findControl(progress, "butOk");
+  ASSERT_TRUE(waitFor([&] { return IsWindowEnabled(ok) != FALSE; }, 10000ms));
+  click(ok);
+  EXPECT_TRUE(waitFor([&] { return textOf(main) == "Kestrelune"; }));
+}
+
+TEST_F(EndToEnd, DriverValuesShowOnThePages) {
+  const std::string base = driverKey();
+  setText(HKEY_LOCAL_MACHINE, base, "DisableHyperZ", "0");
+  setText(HKEY_LOCAL_MACHINE, base, "VSync", "2");
+  setText(HKEY_LOCAL_MACHINE, base, "ZFormats", "7");
+  setRaw(HKEY_LOCAL_MACHINE, base + "\\OpenGL", "OGLLODBias", REG_DWORD, {12, 0, 0, 0});
+  const std::string desktop = "SOFTWARE\\ATI Technologies\\Desktop\\" +
+                              base.substr(base.find('{'), base.find('}') - base.find('{') + 1);
+  setRaw(HKEY_LOCAL_MACHINE, desktop, "Rotation", REG_BINARY, {1, 7});
+  Kestrelune program("winxp");
+  HWND main = program.waitWindow("Kestrelune");
+  ASSERT_NE(nullptr, main);
+  EXPECT_EQ(BST_CHECKED, SendMessageA(findControl(main, "checkHyperZ"), BM_GETCHECK, 0, 0));
+  EXPECT_EQ(BST_UNCHECKED, SendMessageA(findControl(main, "checkVSync"), BM_GETCHECK, 0, 0));
+  EXPECT_EQ(1, SendMessageA(findControl(main, "comboZBuff"), CB_GETCURSEL, 0, 0));
+  EXPECT_EQ(BST_CHECKED, SendMessageA(findControl(main, "check8Stencil"), BM_GETCHECK, 0, 0));
+  EXPECT_EQ(8, SendMessageA(findControl(main, "trackLOD"), TBM_GETPOS, 0, 0));
+  EXPECT_EQ("8", textOf(findControl(main, "labelLODC")));
+  EXPECT_EQ(BST_CHECKED, SendMessageA(findControl(main, "checkRotation"), BM_GETCHECK, 0, 0));
+  EXPECT_EQ("Kestrelune", textOf(main));
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(program.ended());
+}
+
+TEST_F(EndToEnd, ClickAndApplyWriteTheRealRegistry) {
+  Kestrelune program("winxp");
+  HWND main = program.waitWindow("Kestrelune");
+  ASSERT_NE(nullptr, main);
+  program.clickTab(findControl(main, "TabPages"), 1);
+  click(findControl(main, "checkVSync"));  // not set (grayed) -> checked
+  EXPECT_EQ("Kestrelune *", textOf(main));
+  EXPECT_EQ("(absent)", valueOf(HKEY_LOCAL_MACHINE, driverKey(), "VSync"));
+  click(findControl(main, "buttonApply"));
+  confirmProgress(program, main);
+  EXPECT_EQ(textValue("1"), valueOf(HKEY_LOCAL_MACHINE, driverKey(), "VSync"));
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(program.ended());
+}
+
+TEST_F(EndToEnd, ProfilesSaveThroughTheRealDialogsAndOpenAppliesThem) {
+  const std::string folder = "C:\\Program Files\\Kestrelune\\Profiles\\";
+  DeleteFileA((folder + "e2e.kpf").c_str());
+  setText(HKEY_LOCAL_MACHINE, driverKey(), "VSync", "1");
+  Kestrelune program("winxp");
+  HWND main = program.waitWindow("Kestrelune");
+  ASSERT_NE(nullptr, main);
+
+  ctrlKey('S');
+  ASSERT_NE(nullptr, program.waitWindow("Save Profile"));
+  typeText(folder + "e2e");
+  key(VK_RETURN);
+  ASSERT_TRUE(waitFor([&] { return !readFile(folder + "e2e.kpf").empty(); }));
+  const std::string saved = readFile(folder + "e2e.kpf");
+  std::size_t at = 0;
+  for (const char* section : {"[DirectX]", "[DirectX Advanced]", "[OpenGL]", "[OpenGL Private]",
+                              "[DVD]", "[GUI]", "[DriverTabs]"}) {
+    const auto found = saved.find(section, at);
+    ASSERT_NE(std::string::npos, found) << section;
+    at = found;
+  }
+  EXPECT_NE(std::string::npos, saved.find("VSync=1"));
+
+  // The profile, edited, goes back to the registry when opened.
+  std::string edited = saved;
+  edited.replace(edited.find("VSync=1"), 7, "VSync=0");
+  HANDLE out = CreateFileA((folder + "e2e.kpf").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD written;
+  WriteFile(out, edited.data(), static_cast<DWORD>(edited.size()), &written, nullptr);
+  CloseHandle(out);
+  ctrlKey('O');
+  ASSERT_NE(nullptr, program.waitWindow("Load Profile"));
+  typeText(folder + "e2e.kpf");
+  key(VK_RETURN);
+  confirmProgress(program, main);
+  EXPECT_EQ(textValue("0"), valueOf(HKEY_LOCAL_MACHINE, driverKey(), "VSync"));
+
+  // A file that does not exist is refused with a message.
+  const std::string before = snapshot(HKEY_LOCAL_MACHINE, driverKey());
+  ctrlKey('O');
+  ASSERT_NE(nullptr, program.waitWindow("Load Profile"));
+  typeText(folder + "absent.kpf");
+  key(VK_RETURN);
+  HWND message = nullptr;
+  ASSERT_TRUE(waitFor([&] { return (message = program.window("Kestrelune", main)) != nullptr; }));
+  std::string texts;
+  EnumChildWindows(
+      message,
+      [](HWND w, LPARAM p) -> BOOL {
+        *reinterpret_cast<std::string*>(p) += textOf(w) + "|";
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&texts));
+  EXPECT_NE(std::string::npos, texts.find("The profile " + folder + "absent.kpf does not exist."));
+  key(VK_RETURN);
+  std::this_thread::sleep_for(500ms);
+  EXPECT_EQ(nullptr, program.window("Saving Configuration..."));
+  EXPECT_EQ(before, snapshot(HKEY_LOCAL_MACHINE, driverKey()));
   PostMessageA(main, WM_CLOSE, 0, 0);
   EXPECT_TRUE(program.ended());
 }

@@ -69,7 +69,8 @@ bool ComboBoxPeer::onCommand(UINT code) {
 
 void TrackBarPeer::createWindow() {
   const DWORD orientation = track().orientation() == Orientation::Vertical ? TBS_VERT : TBS_HORZ;
-  createControl(TRACKBAR_CLASSA, WS_TABSTOP | TBS_AUTOTICKS | orientation);
+  const DWORD ticks = track().tickMarks() ? TBS_AUTOTICKS : TBS_NOTICKS;
+  createControl(TRACKBAR_CLASSA, WS_TABSTOP | ticks | orientation);
 }
 
 void TrackBarPeer::sync(Property what) {

@@ -1,0 +1,627 @@
+// The 110 driver settings: where each is stored, in which registry type and
+// profile section, and the load and save behaviour of the storage families.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "platform/error.h"
+#include "settings/BindingGroups.h"
+#include "settings_fixture.h"
+
+namespace kl::settings {
+namespace {
+
+using app::TMainForm;
+using ui::CheckState;
+namespace user = ui::user;
+
+enum Encoding { kTextDirect, kTextInverted, kDwordDirect, kDwordInverted, kFlag, kValue };
+
+struct Row {
+  const char* control;
+  const char* role;
+  const char* valueName;
+  Encoding encoding;
+};
+
+using Routine = void (*)(TMainForm&, const std::string&, const std::string&);
+
+struct GroupCase {
+  const char* section;
+  Routine save;
+  Routine load;
+  std::vector<Row> rows;  // in save order
+};
+
+// Every binding as the driver and the profile format define it.
+const std::vector<GroupCase>& groups() {
+  static const std::vector<GroupCase> all = {
+      {"DirectX",
+       SaveDirectXKeys,
+       LoadDirectXKeys,
+       {
+           {"checkWBuf", "D3D", "ExportWBuffer", kTextDirect},
+           {"checkAltPix", "D3D", "PixelCenter", kTextDirect},
+           {"checkCompTex", "D3D", "ExportCompressedTex", kTextDirect},
+           {"checkVSync", "D3D", "VSync", kTextDirect},
+           {"checkFastZ", "D3D", "FastZClearEnabled", kTextDirect},
+           {"checkHyperZ", "D3D", "DisableHyperZ", kTextInverted},
+           {"checkHierZ", "D3D", "DisableHierarchicalZ", kTextInverted},
+           {"comboAlphaBlend", "D3D", "DitherAlpha", kValue},
+           {"comboZBuff", "D3D", "ZFormats", kValue},
+           {"comboAnisoD3D", "D3D", "AnisoDegree", kValue},
+           {"spinZCompres", "D3D", "ZCompressionMode", kValue},
+       }},
+      {"DirectX Advanced",
+       SaveDirectXAdvancedKeys,
+       LoadDirectXAdvancedKeys,
+       {
+           {"checkTableFog", "D3D", "TableFogEnable", kTextDirect},
+           {"checkZFog", "D3D", "ZFogEnable", kTextDirect},
+           {"checkWfog", "D3D", "WFogEnable", kTextDirect},
+           {"checkDiscreteFog", "D3D", "DiscreteFogEnable", kTextDirect},
+           {"checkVolFog", "D3D", "VolFogEnable", kTextDirect},
+           {"checkAnisoLinear", "D3D", "AnisoLinear", kTextDirect},
+           {"checkVertexFog", "D3D", "VertexFogEnable", kTextDirect},
+           {"checkBumpMap", "D3D", "ExportBumpMappedTex", kTextDirect},
+           {"checkVolTex", "D3D", "ExportSignedVolTex", kTextDirect},
+           {"checkColorFill", "D3D", "ColorFill", kTextDirect},
+           {"checkOptTexStages", "D3D", "OptimizeTexStages", kTextDirect},
+           {"checkCubeMap", "D3D", "ExportMipMapCubeMaps", kTextDirect},
+           {"checkZMaskEnable", "D3D", "ZMaskEnable", kTextDirect},
+           {"checkClipOpt", "D3D", "ClipOptimizations", kTextDirect},
+           {"checkPrimTile", "D3D", "PrimaryTiling", kTextDirect},
+           {"checkBackBufTile", "D3D", "BackBufTiling", kTextDirect},
+           {"checkTexTiling", "D3D", "TextureTiling", kTextDirect},
+           {"checkTexMicroTile", "D3D", "TextureMicroTiling", kTextDirect},
+           {"checkPlainTiling", "D3D", "PlainTiling", kTextDirect},
+           {"checkAGPTexTile", "D3D", "AGPTextureTiling", kTextDirect},
+           {"checkAGPMicroTile", "D3D", "AGPTextureMicroTiling", kTextDirect},
+           {"checkSysMemBlts", "D3D", "SysMemBlts", kTextDirect},
+           {"checkRemoveDegenTris", "D3D", "RemoveDegenTris", kTextDirect},
+           {"checkValidateVertexIndex", "D3D", "ValidateVertexIndex", kTextDirect},
+           {"checkFastColorClear", "D3D", "FastColorClear", kTextDirect},
+           {"checkEnablePerformance", "D3D", "EnablePerformance", kTextDirect},
+           {"checkFastColorClearPrimary", "D3D", "FastColorClearPrimary", kTextDirect},
+           {"checkBlendOpEnable", "D3D", "BlendOpEnable", kTextDirect},
+           {"checkRasterGuardBandEnable", "D3D", "RasterGuardbandEnable", kTextDirect},
+           {"checkExportYUVTex", "D3D", "ExportYUVTex", kTextDirect},
+           {"checkNONPOW2TextureCaps", "D3D", "NONPOW2TextureCaps", kTextDirect},
+           {"checkPointSprites", "D3D", "PointSprites", kTextDirect},
+           {"checkPureDevice", "D3D", "PureDevice", kTextDirect},
+           {"checkLVB", "D3D", "LVB", kTextDirect},
+           {"checkOptimizePVSCode", "D3D", "OptimizePVSCode", kTextDirect},
+           {"checkEnableRTPatch", "D3D", "EnableRTPatch", kTextDirect},
+           {"checkAGPTexture", "D3D", "AGPTexture", kTextDirect},
+           {"checkEnablePlaneMaskWorkaround", "D3D", "EnablePlaneMaskWorkaround", kTextDirect},
+           {"checkTclEnableBackFaceCulling", "D3D", "TclEnableBackFaceCulling", kTextDirect},
+           {"checkTclEnableVertexBlend2Optimize", "D3D", "TclEnableVertexBlend2Optimize",
+            kTextDirect},
+           {"checkTclEnableVertexBlendUseProjMat", "D3D", "TclEnableVertexBlendUseProjMat",
+            kTextDirect},
+           {"checkEnableTruForm", "D3D", "NPatchMode", kValue},
+       }},
+      {"OpenGL",
+       SaveOpenGLKeys,
+       LoadOpenGLKeys,
+       {
+           {"checkConvTex32to16", "OGL", "OGLConvertTextures32To16", kDwordDirect},
+           {"checkHWPageFlip", "OGL", "OGLEnableHWPageFlip", kDwordDirect},
+           {"checkForce16Z", "OGL", "OGLForce16BitZBuffer", kDwordDirect},
+           {"checkKTXBuffer", "OGL", "OGLEnableKTXBufferRegion", kDwordDirect},
+           {"checkVSyncOGL", "OGL", "OGLWaitVerticalSync", kDwordDirect},
+           {"checkTexCompr", "OGL", "OGLEnableTextureCompression", kDwordDirect},
+           {"checkOGLTracing", "OGL", "OGLTracing", kDwordDirect},
+           {"checkAlphaDither", "OGL", "OGLDisableDitherWhenAlphaBlending", kDwordInverted},
+           {"trackLOD", "OGL", "OGLLODBias", kValue},
+           {"trackSubPixelPrecision", "OGL", "OGLSubPixelPrecision", kValue},
+           {"comboAniso", "OGL", "OGLMaxAnisotropy", kValue},
+       }},
+      {"OpenGL Private",
+       SaveOpenGLPrivateKeys,
+       LoadOpenGLPrivateKeys,
+       {
+           {"checkEnableAALines", "OGLP", "enableAALines", kDwordDirect},
+           {"checkDynamicDither", "OGLP", "enableDynamicDither", kDwordDirect},
+           {"checkFastZMaskClear", "OGLP", "enableFastZMaskClear", kDwordDirect},
+           {"checkHierarchicalZ", "OGLP", "enableHierarchicalZ", kDwordDirect},
+           {"checkMacroTile", "OGLP", "enableMacroTile", kDwordDirect},
+           {"checkMicroTile", "OGLP", "enableMicroTile", kDwordDirect},
+           {"checkMultiTexture", "OGLP", "enableMultiTexture", kDwordDirect},
+           {"checkForce32", "OGLP", "use32BitTextures", kDwordDirect},
+           {"checkZFormat32", "OGLP", "zFormat9x_32", kDwordDirect},
+           {"checkZFormat16", "OGLP", "zFormat9x_16", kDwordDirect},
+           {"checkPVSGEN", "OGLP", "enablePVSGEN", kDwordDirect},
+           {"checkZCompr", "OGLP", "enableZCompression", kDwordDirect},
+           {"checkdisableScreenSavers", "OGLP", "disableScreenSavers", kDwordDirect},
+           {"checkenableVidMemTextures", "OGLP", "enableVidMemTextures", kDwordDirect},
+           {"checktclDlistInAGP", "OGLP", "tclDlistInAGP", kDwordDirect},
+           {"checktclDlistInLocal", "OGLP", "tclDlistInLocal", kDwordDirect},
+           {"checkuseFastAALines", "OGLP", "useFastAALines", kDwordDirect},
+           {"checkwaitForIdleAfterSubmit", "OGLP", "waitForIdleAfterSubmit", kDwordDirect},
+           {"checkenableAnisotropicFiltering", "OGLP", "enableAnisotropicFiltering", kDwordDirect},
+           {"checkZCompForAllConfigs", "OGLP", "ZCompForAllConfigs", kDwordDirect},
+           {"checkenableTearFreeSwap", "OGLP", "enableTearFreeSwap", kDwordDirect},
+           {"checkenableDumpShaders", "OGLP", "enableDumpShaders", kDwordDirect},
+           {"checkuseBlt", "OGLP", "useBlt", kDwordDirect},
+           {"checkenablePointParameters", "OGLP", "enablePointParameters", kDwordDirect},
+           {"checkenablePIOTex", "OGLP", "enablePIOTex", kDwordDirect},
+           {"checkenableAGPTextures", "OGLP", "enableAGPTextures", kDwordDirect},
+           {"checkuseFastTextureCompression", "OGLP", "useFastTextureCompression", kDwordDirect},
+           {"checkuseFastTrilinear", "OGLP", "userFastTrilinear", kDwordDirect},
+           {"checkHyperZOGLP", "OGLP", "disableHyperZ", kDwordInverted},
+       }},
+      {"DVD",
+       SaveDVDKeys,
+       LoadDVDKeys,
+       {
+           {"checkIDCT", "D3D", "DisableIDCT", kDwordInverted},
+           {"checkOverscan", "D3D", "TVEnableOverScan", kDwordDirect},
+           {"checkAdaptive", "D3D", "VPE Adaptive De-interlacing", kDwordDirect},
+           {"checkAdaptiveNONVPE", "D3D", "Adaptive De-interlacing", kDwordDirect},
+           {"checkAdaptiveSoft", "D3D", "Adaptive De-interlacing Adj", kDwordDirect},
+       }},
+      {"GUI",
+       SaveDesktopKeys,
+       LoadDesktopKeys,
+       {
+           {"checkDrvAlphaBlend", "D3D", "DisableDrvAlphaBlend", kDwordInverted},
+           {"checkDrvStrBlt", "D3D", "DisableDrvStretchBlt", kDwordInverted},
+           {"checkBlockWrite", "D3D", "DisableBlockWrite", kDwordInverted},
+           {"checkUSWC", "D3D", "DisableUSWC", kDwordInverted},
+           {"checkMMX", "D3D", "DisableMMX", kDwordInverted},
+           {"checkSSE", "OGLP", "enableSSE", kDwordDirect},
+           {"checkSSE2", "OGLP", "enableSSE2", kDwordDirect},
+           {"check3DNow", "OGLP", "enable3DNow", kDwordDirect},
+       }},
+      {"DriverTabs",
+       SaveDriverTabKeys,
+       LoadDriverTabKeys,
+       {
+           {"checkProjector", "Driver", "Projector", kFlag},
+           {"checkMaxx", "Driver", "Maxx", kFlag},
+           {"checkRotation", "Driver", "Rotation", kFlag},
+           {"checkWorkstation", "Driver", "Workstation", kFlag},
+       }},
+  };
+  return all;
+}
+
+// What a check box in `state` leaves in the registry.
+std::string registryText(Encoding e, CheckState state) {
+  if (state == CheckState::Grayed) return "absent";
+  const bool on = (state == CheckState::Checked) != (e == kTextInverted || e == kDwordInverted);
+  switch (e) {
+    case kTextDirect:
+    case kTextInverted:
+      return on ? "SZ 1" : "SZ 0";
+    case kFlag:
+      return on ? "BINARY 01 00 00 00" : "BINARY 00 00 00 00";
+    default:
+      return on ? "DWORD 1" : "DWORD 0";
+  }
+}
+
+// The same setting's line in a profile.
+std::string profileText(const std::string& registry) {
+  if (registry == "absent") return "-1";
+  if (registry.rfind("BINARY 01", 0) == 0) return "1";
+  if (registry.rfind("BINARY 00", 0) == 0) return "0";
+  return registry.substr(registry.find(' ') + 1);
+}
+
+CheckState next(CheckState s) {
+  return s == CheckState::Unchecked ? CheckState::Grayed
+         : s == CheckState::Grayed  ? CheckState::Checked
+                                    : CheckState::Unchecked;
+}
+
+const char* stateName(CheckState s) {
+  return s == CheckState::Checked ? "checked" : s == CheckState::Grayed ? "grayed" : "unchecked";
+}
+
+// A value control: `set` puts it into setting k; `shown` describes what it shows.
+struct ValueCase {
+  std::function<void(TMainForm&, int)> set;
+  std::function<std::string(TMainForm&)> shown;
+  std::vector<std::pair<int, std::string>> settings;  // k and the registry text it stores
+};
+
+std::string trackShown(ui::TrackBar& t, ui::Label& l) {
+  return std::to_string(t.position()) + "/" + l.text();
+}
+
+const std::map<std::string, ValueCase>& valueCases() {
+  static const std::map<std::string, ValueCase> all = {
+      {"DitherAlpha",
+       {[](TMainForm& f, int k) { f.comboAlphaBlend->setItemIndex(k); },
+        [](TMainForm& f) { return std::to_string(f.comboAlphaBlend->itemIndex()); },
+        {{-1, "SZ -1"}, {0, "SZ 0"}, {1, "SZ 1"}, {2, "SZ 2"}}}},
+      {"ZFormats",
+       {[](TMainForm& f, int k) {
+          f.comboZBuff->setItemIndex(k / 2);
+          f.check8Stencil->setChecked(k % 2);
+        },
+        [](TMainForm& f) {
+          return std::to_string(f.comboZBuff->itemIndex()) + "/" +
+                 std::to_string(f.check8Stencil->checked());
+        },
+        {{0, "SZ 1"}, {2, "SZ 3"}, {3, "SZ 7"}, {4, "SZ 11"}, {5, "SZ 15"}}}},
+      {"AnisoDegree",
+       {[](TMainForm& f, int k) { f.comboAnisoD3D->setItemIndex(k); },
+        [](TMainForm& f) { return std::to_string(f.comboAnisoD3D->itemIndex()); },
+        {{0, "SZ 0"},
+         {1, "SZ 2"},
+         {2, "SZ 4"},
+         {3, "SZ 8"},
+         {4, "SZ 16"},
+         {5, "SZ 32"},
+         {6, "SZ 64"},
+         {7, "SZ 128"}}}},
+      {"ZCompressionMode",
+       {[](TMainForm& f, int k) { f.spinZCompres->setValue(k); },
+        [](TMainForm& f) { return std::to_string(f.spinZCompres->value()); },
+        {{0, "SZ 0"}, {1, "SZ 1"}, {2, "SZ 2"}, {3, "SZ 3"}}}},
+      {"NPatchMode",
+       {[](TMainForm& f, int k) {
+          f.checkEnableTruForm->setChecked(k >= 0);
+          f.trackTruForm->setPosition(k >= 0 ? k : 0);
+        },
+        [](TMainForm& f) {
+          return std::to_string(f.checkEnableTruForm->checked()) + "/" +
+                 std::to_string(f.trackTruForm->enabled()) + "/" +
+                 trackShown(*f.trackTruForm, *f.labelTruStr);
+        },
+        {{-1, "absent"}, {0, "SZ 0"}, {5, "SZ 5"}, {7, "SZ 7"}}}},
+      {"OGLLODBias",
+       {[](TMainForm& f, int k) { f.trackLOD->setPosition(k); },
+        [](TMainForm& f) { return trackShown(*f.trackLOD, *f.labelLODC); },
+        {{0, "DWORD 0"}, {3, "DWORD 3"}, {8, "DWORD 8"}}}},
+      {"OGLSubPixelPrecision",
+       {[](TMainForm& f, int k) { f.trackSubPixelPrecision->setPosition(k); },
+        [](TMainForm& f) { return trackShown(*f.trackSubPixelPrecision, *f.labelSubPix); },
+        {{0, "DWORD 0"}, {2, "DWORD 2"}, {4, "DWORD 4"}}}},
+      {"OGLMaxAnisotropy",
+       {[](TMainForm& f, int k) { f.comboAniso->setItemIndex(k); },
+        [](TMainForm& f) { return std::to_string(f.comboAniso->itemIndex()); },
+        {{0, "DWORD 0"}, {1, "DWORD 2"}, {4, "DWORD 16"}, {7, "DWORD 128"}}}},
+  };
+  return all;
+}
+
+class Catalogues : public testing::SettingsTest {
+ protected:
+  void SetUp() override {
+    SettingsTest::SetUp();
+    seed("Driver", "");  // the driver tabs are written only into an existing key
+  }
+  void setBoxes(const GroupCase& g, CheckState state) {
+    for (const Row& r : g.rows)
+      if (r.encoding != kValue) box(r.control).setState(state);
+  }
+};
+
+// Through the registry each box alone in each state, the others in another
+// (so a box bound to its neighbour's value shows); through a profile the
+// boxes of a group in turn in each of the three states.
+TEST_F(Catalogues, EveryCheckBoxKeepsEachStateThroughTheRegistryAndAProfile) {
+  TMainForm& f = start();
+  const std::string file = profile("boxes.kpf");
+  const CheckState states[] = {CheckState::Unchecked, CheckState::Grayed, CheckState::Checked};
+  std::size_t boxes = 0;
+  for (const GroupCase& g : groups()) {
+    for (const Row& r : g.rows) {
+      if (r.encoding == kValue) continue;
+      ++boxes;
+      for (CheckState s : states) {
+        SCOPED_TRACE(std::string(r.control) + " " + stateName(s));
+        setBoxes(g, next(s));
+        box(r.control).setState(s);
+        g.save(f, "Register", "");
+        EXPECT_EQ(registryText(r.encoding, s), stored(r.role, r.valueName));
+        setBoxes(g, next(next(s)));
+        g.load(f, "Register", "");
+        EXPECT_EQ(s, box(r.control).state());
+      }
+    }
+    for (std::size_t pass = 0; pass < 3; ++pass) {
+      const auto stateOf = [&](std::size_t row) { return states[(row + pass) % 3]; };
+      for (std::size_t i = 0; i < g.rows.size(); ++i)
+        if (g.rows[i].encoding != kValue) box(g.rows[i].control).setState(stateOf(i));
+      g.save(f, "Profile", file);
+      setBoxes(g, CheckState::Checked);
+      g.load(f, "Profile", file);
+      for (std::size_t i = 0; i < g.rows.size(); ++i) {
+        const Row& r = g.rows[i];
+        if (r.encoding == kValue) continue;
+        SCOPED_TRACE(std::string(r.control) + " " + stateName(stateOf(i)));
+        EXPECT_EQ(profileText(registryText(r.encoding, stateOf(i))),
+                  profileValue(file, g.section, r.valueName));
+        EXPECT_EQ(stateOf(i), box(r.control).state());
+      }
+    }
+  }
+  EXPECT_EQ(102u, boxes);
+}
+
+TEST_F(Catalogues, EveryValueControlKeepsItsSettingsThroughTheRegistryAndAProfile) {
+  TMainForm& f = start();
+  const std::string file = profile("values.kpf");
+  std::size_t rows = 0;
+  for (const GroupCase& g : groups()) {
+    for (const Row& r : g.rows) {
+      if (r.encoding != kValue) continue;
+      ++rows;
+      const ValueCase& v = valueCases().at(r.valueName);
+      const auto& settings = v.settings;
+      for (std::size_t i = 0; i < settings.size(); ++i) {
+        const auto& [k, registry] = settings[i];
+        const int other = settings[(i + 1) % settings.size()].first;
+        SCOPED_TRACE(std::string(r.valueName) + " " + std::to_string(k));
+        v.set(f, k);
+        const std::string shows = v.shown(f);
+        g.save(f, "Register", "");
+        EXPECT_EQ(registry, stored(r.role, r.valueName));
+        v.set(f, other);
+        g.load(f, "Register", "");
+        EXPECT_EQ(shows, v.shown(f));
+
+        g.save(f, "Profile", file);
+        EXPECT_EQ(profileText(registry), profileValue(file, g.section, r.valueName));
+        v.set(f, other);
+        g.load(f, "Profile", file);
+        EXPECT_EQ(shows, v.shown(f));
+      }
+    }
+  }
+  EXPECT_EQ(8u, rows);
+}
+
+TEST_F(Catalogues, ANewProfileHoldsTheSectionsAndKeysInSaveOrder) {
+  TMainForm& f = start();
+  for (const char* name : {"checkWBuf", "checkCompTex", "checkFastZ", "checkHyperZ"})
+    box(name).setState(CheckState::Checked);
+  box("checkAltPix").setState(CheckState::Unchecked);
+  box("checkVSync").setState(CheckState::Grayed);
+  const std::string file = profile("new.kpf");
+  SaveAllKeys(f, "Profile", file);
+
+  std::vector<std::string> expected;
+  for (const GroupCase& g : groups()) {
+    expected.push_back(std::string("[") + g.section + "]");
+    for (const Row& r : g.rows) expected.push_back(r.valueName);
+  }
+  std::vector<std::string> lines = fileLines(file);
+  const std::vector<std::string> head(lines.begin(), lines.begin() + 7);
+  EXPECT_EQ((std::vector<std::string>{"[DirectX]", "ExportWBuffer=1", "PixelCenter=0",
+                                      "ExportCompressedTex=1", "VSync=-1", "FastZClearEnabled=1",
+                                      "DisableHyperZ=0"}),
+            head);
+  for (std::string& line : lines)
+    if (line[0] != '[') line = line.substr(0, line.find('='));
+  EXPECT_EQ(expected, lines);
+}
+
+// ---- the text family (Direct3D)
+
+TEST_F(Catalogues, TextSwitchesCheckOnlyOnTheirExactText) {
+  seed("D3D",
+       "\"DisableHyperZ\"=\"0\"\n\"DisableHierarchicalZ\"=\"yes\"\n\"VSync\"=\"2\"\n"
+       "\"PixelCenter\"=\"\"\n\"FastZClearEnabled\"=\"0x1\"\n"
+       "\"ExportWBuffer\"=hex(2):31,00\n");
+  TMainForm& f = start();
+  EXPECT_EQ(CheckState::Checked, box("checkHyperZ").state());
+  EXPECT_EQ(CheckState::Unchecked, box("checkHierZ").state());
+  EXPECT_EQ(CheckState::Unchecked, box("checkVSync").state());
+  EXPECT_EQ(CheckState::Grayed, box("checkAltPix").state());  // an empty text is not set
+  EXPECT_EQ(CheckState::Unchecked, box("checkFastZ").state());
+  EXPECT_EQ(CheckState::Checked, box("checkWBuf").state());  // REG_EXPAND_SZ "1"
+  EXPECT_EQ(CheckState::Grayed, box("checkCompTex").state());
+  SaveDirectXKeys(f, "Register", "");
+  EXPECT_EQ("SZ 1", stored("D3D", "DisableHierarchicalZ"));
+  EXPECT_EQ("SZ 0", stored("D3D", "VSync"));
+  EXPECT_EQ("absent", stored("D3D", "PixelCenter"));
+  EXPECT_EQ("absent", stored("D3D", "ExportCompressedTex"));
+}
+
+// The load order is visible where a value of the wrong type stops a load.
+TEST_F(Catalogues, AValueOfAnotherTypeStopsTheLoadAtItsRow) {
+  TMainForm& f = start();
+  seed("D3D",
+       "\"DisableHyperZ\"=\"1\"\n\"DisableHierarchicalZ\"=\"0\"\n"
+       "\"ExportCompressedTex\"=\"1\"\n\"ExportWBuffer\"=dword:00000001\n"
+       "\"PixelCenter\"=\"1\"\n\"ZFormats\"=\"7\"\n"
+       "\"TableFogEnable\"=\"1\"\n\"WFogEnable\"=\"1\"\n\"ZFogEnable\"=dword:00000001\n"
+       "\"DiscreteFogEnable\"=\"1\"\n\"NPatchMode\"=\"5\"\n");
+  try {
+    LoadDirectXKeys(f, "Register", "");
+    ADD_FAILURE() << "no error";
+  } catch (const Error& e) {
+    EXPECT_STREQ("Invalid data type for 'ExportWBuffer'", e.what());
+  }
+  EXPECT_EQ(CheckState::Unchecked, box("checkHyperZ").state());
+  EXPECT_EQ(CheckState::Checked, box("checkHierZ").state());
+  EXPECT_EQ(CheckState::Checked, box("checkCompTex").state());
+  EXPECT_EQ(CheckState::Grayed, box("checkAltPix").state());
+  EXPECT_EQ(0, f.comboZBuff->itemIndex());
+
+  EXPECT_THROW(LoadDirectXAdvancedKeys(f, "Register", ""), Error);
+  EXPECT_EQ(CheckState::Checked, box("checkTableFog").state());
+  EXPECT_EQ(CheckState::Checked, box("checkWfog").state());  // W before Z
+  EXPECT_EQ(CheckState::Grayed, box("checkDiscreteFog").state());
+  EXPECT_FALSE(f.checkEnableTruForm->checked());
+}
+
+TEST_F(Catalogues, AnErrorInTheStartupLoadLeavesTheLaterGroupsInTheirDesignState) {
+  seed("D3D", "\"VSync\"=dword:00000001\n\"FastZClearEnabled\"=\"1\"\n");
+  seed("OGL", "\"OGLLODBias\"=dword:00000005\n\"OGLTracing\"=dword:00000001\n");
+  TMainForm& f = start();
+  EXPECT_TRUE(messageShown("Invalid data type for 'VSync'"));
+  EXPECT_EQ(CheckState::Unchecked, box("checkFastZ").state());
+  EXPECT_EQ(3, f.trackLOD->position());
+  EXPECT_EQ(CheckState::Unchecked, box("checkOGLTracing").state());
+  EXPECT_EQ("Kestrelune", f.caption());
+}
+
+TEST_F(Catalogues, ValueRowsRaiseOnTextThatIsNoNumber) {
+  seed("D3D", "\"AnisoDegree\"=\"lots\"\n\"ZCompressionMode\"=\"1\"\n");
+  TMainForm& f = start();
+  EXPECT_TRUE(messageShown("'lots' is not a valid integer value"));
+  EXPECT_EQ(3, f.spinZCompres->value());  // read after "AnisoDegree": untouched
+}
+
+// ---- writes that fail
+
+TEST_F(Catalogues, AFailedWriteEndsTheSaveWithEarlierValuesWritten) {
+  TMainForm& f = start();
+  for (const char* name : {"checkWBuf", "checkAltPix", "checkCompTex", "checkVSync"})
+    box(name).setState(CheckState::Checked);
+  user::press(box("checkConvTex32to16"));
+  sim_.registry.failWrite(3);
+  user::press(*f.buttonApply);
+  EXPECT_TRUE(messageShown("Failed to set data for 'ExportCompressedTex'"));
+  EXPECT_EQ("SZ 1", stored("D3D", "PixelCenter"));
+  EXPECT_EQ("absent", stored("D3D", "ExportCompressedTex"));
+  EXPECT_EQ("absent", stored("D3D", "VSync"));
+  EXPECT_EQ("absent", stored("OGL", "OGLConvertTextures32To16"));
+  EXPECT_TRUE(f.settingsModified);
+}
+
+TEST_F(Catalogues, WithoutAdministratorRightsApplyStopsAtTheFirstWrite) {
+  TMainForm& f = start();
+  sim_.registry.setReadOnly(platform::kHkeyLocalMachine, true);
+  user::press(box("checkAltPix"));  // grayed to checked
+  user::press(*f.buttonApply);
+  EXPECT_TRUE(messageShown("Failed to set data for 'PixelCenter'"));
+  EXPECT_EQ("absent", stored("D3D", "PixelCenter"));
+  EXPECT_EQ("Kestrelune *", f.caption());
+}
+
+TEST_F(Catalogues, DriverTabsNeedTheirKeyOnlyToStoreAFlag) {
+  sim_.registry.loadRegedit4(std::string("REGEDIT4\n[-HKEY_LOCAL_MACHINE\\") +
+                             testing::kDesktopKey + "]\n");
+  TMainForm& f = start();
+  SaveDriverTabKeys(f, "Register", "");  // all grayed: nothing to delete, nothing raised
+  box("checkMaxx").setState(CheckState::Checked);
+  try {
+    SaveDriverTabKeys(f, "Register", "");
+    ADD_FAILURE() << "no error";
+  } catch (const Error& e) {
+    EXPECT_STREQ("Failed to set data for 'Maxx'", e.what());
+  }
+  EXPECT_EQ("absent", stored("Driver", "Projector"));
+}
+
+// ---- the DWORD and binary-flag families
+
+TEST_F(Catalogues, DwordSwitchesAndTrackBarsFollowTheirNumbers) {
+  seed("OGL",
+       "\"OGLTracing\"=\"1\"\n\"OGLForce16BitZBuffer\"=dword:00000002\n"
+       "\"OGLDisableDitherWhenAlphaBlending\"=dword:00000007\n"
+       "\"OGLLODBias\"=dword:0000000c\n\"OGLMaxAnisotropy\"=dword:00000006\n");
+  seed("OGLP", "\"disableHyperZ\"=dword:00000000\n\"enableSSE\"=dword:00000001\n");
+  seed("D3D", "\"DisableIDCT\"=dword:00000000\n\"DisableMMX\"=dword:00000003\n");
+  TMainForm& f = start();
+  EXPECT_EQ(CheckState::Grayed, box("checkOGLTracing").state());  // a string is not a DWORD
+  EXPECT_EQ(CheckState::Unchecked, box("checkForce16Z").state());
+  EXPECT_EQ(CheckState::Unchecked, box("checkAlphaDither").state());
+  EXPECT_EQ(CheckState::Checked, box("checkHyperZOGLP").state());
+  EXPECT_EQ(CheckState::Checked, box("checkSSE").state());
+  EXPECT_EQ(CheckState::Checked, box("checkIDCT").state());
+  EXPECT_EQ(CheckState::Unchecked, box("checkMMX").state());
+  EXPECT_EQ(8, f.trackLOD->position());
+  EXPECT_EQ("8", f.labelLODC->text());
+  EXPECT_EQ(0, f.trackSubPixelPrecision->position());
+  EXPECT_EQ(0, f.comboAniso->itemIndex());  // 6 is no code: the design "Disabled" stays
+
+  user::focus(*f.trackLOD);
+  user::press(*f.buttonApply);
+  EXPECT_EQ("absent", stored("OGL", "OGLTracing"));
+  EXPECT_EQ("DWORD 0", stored("OGL", "OGLForce16BitZBuffer"));
+  EXPECT_EQ("DWORD 1", stored("OGL", "OGLDisableDitherWhenAlphaBlending"));
+  EXPECT_EQ("DWORD 1", stored("D3D", "DisableMMX"));
+  EXPECT_EQ("DWORD 8", stored("OGL", "OGLLODBias"));
+  EXPECT_EQ("DWORD 0", stored("OGL", "OGLSubPixelPrecision"));
+  EXPECT_EQ("DWORD 0", stored("OGL", "OGLMaxAnisotropy"));
+
+  const std::string file = profile("gui.kpf");
+  SaveAllKeys(f, "Profile", file);
+  EXPECT_EQ("1", profileValue(file, "GUI", "enableSSE"));
+  EXPECT_EQ("(missing)", profileValue(file, "OpenGL Private", "enableSSE"));
+}
+
+TEST_F(Catalogues, BinaryFlagsLookAtTheFirstByteOfABinaryValue) {
+  seed("Driver",
+       "\"Rotation\"=hex:01,07\n\"Projector\"=hex:02,00,00,00\n"
+       "\"Workstation\"=dword:00000001\n\"Maxx\"=hex:\n");
+  TMainForm& f = start();
+  EXPECT_EQ(CheckState::Checked, box("checkRotation").state());
+  EXPECT_EQ(CheckState::Grayed, box("checkProjector").state());
+  EXPECT_EQ(CheckState::Grayed, box("checkWorkstation").state());
+  EXPECT_EQ(CheckState::Grayed, box("checkMaxx").state());
+  SaveDriverTabKeys(f, "Register", "");
+  EXPECT_EQ("BINARY 01 00 00 00", stored("Driver", "Rotation"));
+  EXPECT_EQ("absent", stored("Driver", "Workstation"));
+  EXPECT_EQ("absent", stored("Driver", "Maxx"));
+}
+
+// ---- profiles
+
+TEST_F(Catalogues, AProfileReadsNumbersLooselyAndTextExactly) {
+  const std::string file = profile("loose.kpf");
+  writeFile(file,
+            "[directx]\nVSync=\nPixelCenter = 1 \nExportWBuffer=0x1\n"
+            "[OpenGL]\nOGLTracing=\nOGLEnableHWPageFlip=0x1\nOGLLODBias=0x6\n"
+            "[DriverTabs]\nWorkstation=1\nMaxx=7\n");
+  TMainForm& f = start();
+  LoadAllKeys(f, "Profile", file);
+  EXPECT_EQ(CheckState::Unchecked, box("checkVSync").state());  // empty text is not "1"
+  EXPECT_EQ(CheckState::Checked, box("checkAltPix").state());
+  EXPECT_EQ(CheckState::Unchecked, box("checkWBuf").state());
+  EXPECT_EQ(CheckState::Grayed, box("checkOGLTracing").state());  // empty is no number
+  EXPECT_EQ(CheckState::Checked, box("checkHWPageFlip").state());
+  EXPECT_EQ(6, f.trackLOD->position());
+  EXPECT_EQ(CheckState::Checked, box("checkWorkstation").state());
+  EXPECT_EQ(CheckState::Unchecked, box("checkMaxx").state());
+  SaveDriverTabKeys(f, "Register", "");
+  EXPECT_EQ("BINARY 01 00 00 00", stored("Driver", "Workstation"));
+}
+
+TEST_F(Catalogues, AProfileWithoutASectionGraysThatGroupAndApplyDeletesIt) {
+  seed("OGLP", "\"enableAALines\"=dword:00000001\n\"disableScreenSavers\"=dword:00000001\n");
+  seed("OGL", "\"OGLLODBias\"=dword:00000005\n\"OGLMaxAnisotropy\"=dword:00000004\n");
+  const std::string file = profile("old.kpf");
+  writeFile(file, "[DirectX]\nVSync=1\n");
+  TMainForm& f = start();
+  LoadAllKeys(f, "Profile", file);
+  EXPECT_EQ(CheckState::Grayed, box("checkdisableScreenSavers").state());
+  EXPECT_EQ(0, f.trackLOD->position());
+  EXPECT_EQ(0, f.comboAniso->itemIndex());
+  SaveAllKeys(f, "Register", "");
+  EXPECT_EQ("absent", stored("OGLP", "enableAALines"));
+  EXPECT_EQ("absent", stored("OGLP", "disableScreenSavers"));
+  EXPECT_EQ("DWORD 0", stored("OGL", "OGLLODBias"));
+}
+
+TEST_F(Catalogues, SavingOverAProfileKeepsKeysItDoesNotWrite) {
+  const std::string file = profile("extra.kpf");
+  writeFile(file, "[DirectX]\nMine=5\nVSync=1\n[Other]\nx=y\n");
+  TMainForm& f = start();
+  SaveAllKeys(f, "Profile", file);
+  EXPECT_EQ("5", profileValue(file, "DirectX", "Mine"));
+  EXPECT_EQ("-1", profileValue(file, "DirectX", "VSync"));
+  EXPECT_EQ("y", profileValue(file, "Other", "x"));
+}
+
+TEST_F(Catalogues, OnlyTheExactModeProfileUsesTheFile) {
+  TMainForm& f = start();
+  box("checkVSync").setState(CheckState::Checked);
+  const std::string file = profile("mode.kpf");
+  SaveDirectXKeys(f, "register", file);
+  SaveDirectXKeys(f, "profile", file);
+  EXPECT_EQ("SZ 1", stored("D3D", "VSync"));
+  EXPECT_FALSE(std::filesystem::exists(file));
+}
+
+}  // namespace
+}  // namespace kl::settings
