@@ -102,11 +102,11 @@ ui::CheckState checkBoxState(const std::string& stored, Sense sense) {
                                                         : ui::CheckState::Unchecked;
 }
 
-void loadRow(TMainForm& form, const BindingRow& row, const std::string& stored) {
+void loadRow(TMainForm& form, const BindingRow& row, const TReg& reg, const std::string& stored) {
   if (row.rule)
     row.rule->load(form, stored);
   else
-    checkBoxOf(form, row).setState(checkBoxState(stored, row.sense));
+    reg.box->setState(checkBoxState(stored, row.sense));
 }
 
 }  // namespace
@@ -122,8 +122,8 @@ void createGroup(TMainForm& form, const Catalogue& catalogue, GroupBindings& bin
   bindings.clear();
   for (const BindingRow& row : catalogue.rows) {
     const std::string path = ResolveKeyPath(form.platform(), form.app(), version, row.role);
-    bindings.push_back(
-        TReg{std::make_shared<TRegKey>(form.platform().registry, path, row.valueName), ""});
+    bindings.push_back(TReg{std::make_shared<TRegKey>(form.platform().registry, path, row.valueName),
+                            "", row.rule ? nullptr : &checkBoxOf(form, row)});
   }
   for (std::size_t i = 0; i < bindings.size(); ++i) bindings[i].name = catalogue.rows[i].valueName;
 }
@@ -134,7 +134,7 @@ void saveGroup(TMainForm& form, const Catalogue& catalogue, const GroupBindings&
   for (std::size_t i = 0; i < catalogue.rows.size() && i < bindings.size(); ++i) {
     const BindingRow& row = catalogue.rows[i];
     const SaveAction action =
-        row.rule ? row.rule->save(form) : checkBoxAction(checkBoxOf(form, row), row.sense);
+        row.rule ? row.rule->save(form) : checkBoxAction(*bindings[i].box, row.sense);
     switch (action.kind) {
       case SaveAction::Kind::Store:
         storage->write(bindings[i], action.text);
@@ -152,7 +152,7 @@ void loadGroup(TMainForm& form, const Catalogue& catalogue, const GroupBindings&
                const std::string& mode, const std::string& fileName) {
   auto storage = storageFor(form, catalogue, mode, fileName);
   const auto loadAt = [&](std::size_t i) {
-    if (i < bindings.size()) loadRow(form, catalogue.rows[i], storage->read(bindings[i]));
+    if (i < bindings.size()) loadRow(form, catalogue.rows[i], bindings[i], storage->read(bindings[i]));
   };
   if (catalogue.loadOrder.empty()) {
     for (std::size_t i = 0; i < catalogue.rows.size(); ++i) loadAt(i);

@@ -14,6 +14,9 @@
 namespace kl::app {
 class TMainForm;
 }
+namespace kl::ui {
+class CheckBox;
+}
 
 namespace kl::settings {
 
@@ -61,6 +64,8 @@ struct Catalogue {
 struct TReg {
   std::shared_ptr<const TRegKey> key;
   std::string name;
+  // The check box of a check-box row, found once when the binding is made.
+  ui::CheckBox* box = nullptr;
 };
 
 using GroupBindings = std::vector<TReg>;  // in catalogue row order
