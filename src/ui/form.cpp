@@ -106,6 +106,22 @@ bool Form::userKeyEscape() {
   return true;
 }
 
+// The first page control of the tree, depth first.
+static PageControl* firstPageControl(Control& c) {
+  if (auto* pages = dynamic_cast<PageControl*>(&c)) return pages;
+  for (Control* child : c.children())
+    if (PageControl* found = firstPageControl(*child)) return found;
+  return nullptr;
+}
+
+bool Form::userCyclePage(bool backwards) {
+  PageControl* pages = firstPageControl(*this);
+  const int count = pages ? static_cast<int>(pages->pages().size()) : 0;
+  if (count == 0 || !pages->effectivelyEnabled()) return false;
+  pages->userSelect((pages->pageIndex() + (backwards ? count - 1 : 1)) % count);
+  return true;
+}
+
 bool Form::userShortcut(unsigned virtualKey, bool ctrl) {
   if (!menu_) return false;
   MenuItem* item = menu_->findShortcut(ShortCut{virtualKey, ctrl});

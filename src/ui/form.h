@@ -86,6 +86,9 @@ class Form : public Control {
   // Enter and Escape: the default and cancel buttons. True when handled.
   bool userKeyEnter();
   bool userKeyEscape();
+  // Ctrl+Tab / Ctrl+Shift+Tab: the next or previous page of the form's
+  // first page control, wrapping around. True when there is one.
+  bool userCyclePage(bool backwards);
   // A menu shortcut typed on this form. True when an item took it.
   bool userShortcut(unsigned virtualKey, bool ctrl);
 

@@ -175,6 +175,22 @@ TEST_F(Toolkit, ShortcutsFindMenuItemsAtAnyDepth) {
   EXPECT_EQ("F1", (ShortCut{kVkF1, false}.text()));
 }
 
+TEST_F(Toolkit, CtrlTabCyclesThePagesBothWays) {
+  EXPECT_FALSE(form_.userCyclePage(false));  // no page control
+  auto& group = form_.add<GroupBox>("group");
+  auto& pages = group.add<PageControl>("pages");
+  for (const char* name : {"a", "b", "c"}) pages.add<TabSheet>(name);
+  int changes = 0;
+  pages.onChange = [&] { ++changes; };
+  std::vector<int> seen;
+  for (bool back : {false, false, false, true, true}) {
+    EXPECT_TRUE(form_.userCyclePage(back));
+    seen.push_back(pages.pageIndex());
+  }
+  EXPECT_EQ((std::vector<int>{1, 2, 0, 2, 1}), seen);
+  EXPECT_EQ(5, changes);
+}
+
 TEST_F(Toolkit, TimersRunAtTheirIntervalUntilStopped) {
   Timer timer(app_);
   int ticks = 0;

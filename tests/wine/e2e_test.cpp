@@ -416,6 +416,9 @@ TEST_F(EndToEnd, StartsOnXpAndWindows2000WithTenPages) {
         screenshot(main, std::string(folder) + "\\page-" + std::to_string(page) + ".bmp");
       }
     }
+    const LRESULT page = SendMessageA(tabs, TCM_GETCURSEL, 0, 0);
+    ctrlKey(VK_TAB);  // the next page, as in property sheets
+    EXPECT_EQ((page + 1) % 10, SendMessageA(tabs, TCM_GETCURSEL, 0, 0)) << version;
     PostMessageA(main, WM_CLOSE, 0, 0);
     EXPECT_TRUE(program.ended()) << version;
   }

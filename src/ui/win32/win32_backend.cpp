@@ -83,6 +83,8 @@ struct Win32Backend::Impl {
   ~Impl();
   void dispatch(MSG& msg);
   bool shortcut(const MSG& msg);
+  static bool isPageKey(const MSG& msg);
+  bool cyclePage();
   HWND ownerWindow() const;
   void timerElapsed(UINT_PTR id);
   static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l);
@@ -131,10 +133,21 @@ void Win32Backend::Impl::timerElapsed(UINT_PTR id) {
 // Enter, Escape, mnemonics), then the window the message is for.
 void Win32Backend::Impl::dispatch(MSG& msg) {
   if (isShortcutKey(msg) && shortcut(msg)) return;
+  if (isPageKey(msg) && cyclePage()) return;
   if (FormPeer* form = context.activeForm())
     if (IsDialogMessageA(form->hwnd(), &msg)) return;
   TranslateMessage(&msg);
   DispatchMessageA(&msg);
+}
+
+// Ctrl+Tab and Ctrl+Shift+Tab switch pages, as in property sheets.
+bool Win32Backend::Impl::isPageKey(const MSG& msg) {
+  return msg.message == WM_KEYDOWN && msg.wParam == VK_TAB && GetKeyState(VK_CONTROL) < 0;
+}
+
+bool Win32Backend::Impl::cyclePage() {
+  FormPeer* form = context.activeForm();
+  return form && form->form().userCyclePage(GetKeyState(VK_SHIFT) < 0);
 }
 
 bool Win32Backend::Impl::shortcut(const MSG& msg) {
