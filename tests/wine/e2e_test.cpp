@@ -413,6 +413,7 @@ TEST_F(EndToEnd, StartsOnXpAndWindows2000WithTenPages) {
     if (folder && std::string(version) == "winxp") {
       for (int page = 0; page < 10; ++page) {
         program.clickTab(tabs, page);
+        ASSERT_EQ(page, SendMessageA(tabs, TCM_GETCURSEL, 0, 0));
         screenshot(main, std::string(folder) + "\\page-" + std::to_string(page) + ".bmp");
       }
     }

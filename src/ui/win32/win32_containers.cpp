@@ -46,7 +46,8 @@ void PageControlPeer::createWindow() {
   // The sheets are siblings that follow the tab control, laid over its
   // display area, as a property sheet's pages are: Tab then moves from the
   // tabs into the active page, and the tab control does not paint over it.
-  createControl(WC_TABCONTROLA, WS_TABSTOP | WS_CLIPSIBLINGS, 0);
+  // Several rows of tabs rather than scroll arrows: every page is one click away.
+  createControl(WC_TABCONTROLA, WS_TABSTOP | WS_CLIPSIBLINGS | TCS_MULTILINE, 0);
 }
 
 void PageControlPeer::sync(Property what) {
