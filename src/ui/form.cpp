@@ -95,8 +95,10 @@ void Form::moveFocus(Control* to) {
 }
 
 bool Form::userKeyEnter() {
-  if (!defaultButton_ || !defaultButton_->effectivelyEnabled()) return false;
-  defaultButton_->userClick();
+  Button* target = dynamic_cast<Button*>(focused_);
+  if (!target) target = defaultButton_;
+  if (!target || !target->effectivelyEnabled()) return false;
+  target->userClick();
   return true;
 }
 

@@ -59,6 +59,7 @@ class Form : public Control {
   void setMenu(MainMenu* menu) { menu_ = menu; }
   MainMenu* menu() const { return menu_; }
   void setDefaultButton(Button* b) { defaultButton_ = b; }
+  Button* defaultButton() const { return defaultButton_; }
   void setCancelButton(Button* b) { cancelButton_ = b; }
 
   void show();
@@ -83,7 +84,8 @@ class Form : public Control {
   // Moves the focus, raising OnEnter for each container entered and for the
   // control itself (outermost first), as the toolkit's enter events go.
   void moveFocus(Control* to);
-  // Enter and Escape: the default and cancel buttons. True when handled.
+  // Enter: the focused push button, else the default button. Escape: the
+  // cancel button. True when handled.
   bool userKeyEnter();
   bool userKeyEscape();
   // Ctrl+Tab / Ctrl+Shift+Tab: the next or previous page of the form's

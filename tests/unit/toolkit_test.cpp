@@ -153,6 +153,11 @@ TEST_F(Toolkit, ModalFormsReturnTheirButtonsResult) {
   EXPECT_EQ(ModalResult::Ok, dialog.showModal());
   backend_.onModal("dialog", [&](Form& f) { f.userClose(); });
   EXPECT_EQ(ModalResult::Cancel, dialog.showModal());
+  backend_.onModal("dialog", [&](Form& f) {
+    user::focus(no);  // Enter clicks the focused push button, not the default
+    f.userKeyEnter();
+  });
+  EXPECT_EQ(ModalResult::Cancel, dialog.showModal());
   EXPECT_FALSE(dialog.isShowing());
   EXPECT_FALSE(app_.terminated());  // only the main form ends the program
   form_.close();

@@ -75,7 +75,12 @@ void ButtonPeer::createWindow() {
   if (auto* check = dynamic_cast<CheckBox*>(&control_))
     createControl("BUTTON", WS_TABSTOP | (check->allowGrayed() ? BS_3STATE : BS_CHECKBOX));
   else
-    createControl("BUTTON", WS_TABSTOP | BS_PUSHBUTTON);
+    createControl("BUTTON", WS_TABSTOP | (isDefault() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON));
+}
+
+bool ButtonPeer::isDefault() const {
+  const Form* form = control_.form();
+  return form && form->defaultButton() == &control_;
 }
 
 void ButtonPeer::sync(Property what) {

@@ -154,6 +154,7 @@ class ButtonPeer : public WindowPeer {  // Button, CheckBox
 
  private:
   void showState();
+  bool isDefault() const;
 };
 
 // Flat, never takes the focus: it follows the mouse itself, since the
