@@ -156,7 +156,7 @@ void key(WORD vk) {
 // carry pointers.
 class Remote {
  public:
-  Remote(DWORD pid, std::size_t size) : size_(size) {
+  Remote(DWORD pid, std::size_t size) {
     process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
     at_ = VirtualAllocEx(process_, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
   }
@@ -175,7 +175,6 @@ class Remote {
  private:
   HANDLE process_;
   void* at_;
-  std::size_t size_;
 };
 
 class Kestrelune {
