@@ -174,18 +174,9 @@ void FormPeer::setTool(HWND tool, const std::string& text) {
 }
 
 LRESULT FormPeer::handleMessage(UINT msg, WPARAM w, LPARAM l) {
+  if (msg == WM_COMMAND) return onCommand(w, l);
+  if (isChildNotification(msg)) return onChildNotification(msg, w, l);
   switch (msg) {
-    case WM_COMMAND:
-      return onCommand(w, l);
-    case WM_NOTIFY:
-    case WM_HSCROLL:
-    case WM_VSCROLL:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
-      return onChildNotification(msg, w, l);
     case WM_CLOSE:
       return onClose();
     case WM_ACTIVATE:
