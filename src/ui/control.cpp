@@ -124,11 +124,5 @@ void Control::userFocus() {
   if (Form* f = form()) guarded([&] { f->moveFocus(this); });
 }
 
-void Control::userMouseClick() {
-  userMouseDown(MouseButton::Left);
-  if (focusable()) userFocus();
-  userClick();
-  userMouseUp(MouseButton::Left);
-}
 
 }  // namespace kl::ui

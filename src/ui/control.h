@@ -76,9 +76,6 @@ class Control {
   bool showHint() const { return showHint_; }
   void setBold(bool bold);
   bool bold() const { return bold_; }
-  void setTabStop(bool tabStop) { tabStop_ = tabStop; }
-  bool tabStop() const { return tabStop_; }
-  virtual bool isContainer() const { return false; }
   // Takes the keyboard focus when clicked or tabbed to.
   virtual bool focusable() const { return false; }
 
@@ -93,8 +90,6 @@ class Control {
   void userMouseUp(MouseButton button);
   void userClick();  // a completed mouse click, or space/enter on a button
   void userFocus();  // the keyboard focus arrives here
-  // A full left click as Windows delivers it: down, focus, click, up.
-  void userMouseClick();
 
   void realize();
   Peer* peer() const { return peer_.get(); }
@@ -118,7 +113,7 @@ class Control {
   std::unique_ptr<Peer> peer_;
   Rect bounds_;
   std::string text_, hint_;
-  bool enabled_ = true, visible_ = true, showHint_ = false, bold_ = false, tabStop_ = false;
+  bool enabled_ = true, visible_ = true, showHint_ = false, bold_ = false;
 };
 
 }  // namespace kl::ui

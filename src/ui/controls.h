@@ -37,7 +37,6 @@ class GroupBox : public Control {
  public:
   using Control::Control;
   const char* kind() const override { return "GroupBox"; }
-  bool isContainer() const override { return true; }
 };
 
 class Button : public Control {
@@ -223,7 +222,6 @@ class TabSheet : public Control {
  public:
   using Control::Control;
   const char* kind() const override { return "TabSheet"; }
-  bool isContainer() const override { return true; }
 };
 
 // Pages are its TabSheet children, in tab order.
@@ -232,7 +230,6 @@ class PageControl : public Control {
   using Control::Control;
   const char* kind() const override { return "PageControl"; }
   bool focusable() const override { return true; }
-  bool isContainer() const override { return true; }
   std::vector<TabSheet*> pages() const;
   void setPageIndex(int index);
   int pageIndex() const { return pageIndex_; }

@@ -35,7 +35,6 @@ class Form : public Control {
   Form(Application& app, std::string name);
   ~Form() override;
   const char* kind() const override { return "Form"; }
-  bool isContainer() const override { return true; }
   Application& app() { return app_; }
 
   void setStyle(const FormStyle& style);
