@@ -18,9 +18,11 @@ class ContractEnv {
   virtual std::string scratchKey() const = 0;
   // A fresh folder for one test's files, with a trailing separator.
   virtual std::string scratchFolder() const = 0;
-  // Marks a file read-only the way the platform does. False when the
-  // platform does not enforce it here (Wine run as root writes regardless).
-  virtual bool makeReadOnly(const std::string& file) = 0;
+  // A file with the contents of `file` that the user cannot write: `file`
+  // itself marked read-only the way the platform does, or, where the platform
+  // does not enforce that (Wine run as root writes regardless), a file the
+  // test run made unwritable beforehand. Empty when there is none.
+  virtual std::string makeReadOnly(const std::string& file) = 0;
 };
 
 std::unique_ptr<ContractEnv> makeContractEnv();

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <set>
 
 #include "platform/error.h"
 #include "settings/BindingGroups.h"
+#include "settings/Catalogues.h"
 #include "settings_fixture.h"
 
 namespace kl::settings {
@@ -400,6 +402,103 @@ TEST_F(Catalogues, ANewProfileHoldsTheSectionsAndKeysInSaveOrder) {
   for (std::string& line : lines)
     if (line[0] != '[') line = line.substr(0, line.find('='));
   EXPECT_EQ(expected, lines);
+}
+
+// The program's own catalogues hold exactly the rows above: a row the code
+// adds, drops or binds elsewhere shows here, not only in a round trip.
+TEST_F(Catalogues, TheProgramBindsExactlyTheseRows) {
+  const Group order[] = {Group::DirectX, Group::DirectXAdvanced, Group::OpenGL,
+                         Group::OpenGLPrivate, Group::DVD,     Group::Desktop,
+                         Group::DriverTabs};
+  const std::size_t counts[] = {11, 42, 11, 29, 5, 8, 4};
+  std::size_t total = 0;
+  for (std::size_t g = 0; g < 7; ++g) {
+    const Catalogue& code = catalogueOf(order[g]);
+    const GroupCase& expected = groups()[g];
+    EXPECT_STREQ(expected.section, code.section);
+    ASSERT_EQ(counts[g], code.rows.size()) << code.section;
+    ASSERT_EQ(counts[g], expected.rows.size()) << code.section;
+    for (std::size_t i = 0; i < code.rows.size(); ++i) {
+      const BindingRow& row = code.rows[i];
+      const Row& want = expected.rows[i];
+      SCOPED_TRACE(want.control);
+      EXPECT_STREQ(want.control, row.control);
+      EXPECT_STREQ(want.role, row.role);
+      EXPECT_STREQ(want.valueName, row.valueName);
+      EXPECT_EQ(want.encoding == kTextInverted || want.encoding == kDwordInverted,
+                row.sense == Sense::Inverted);
+      EXPECT_EQ(want.encoding == kValue, row.rule != nullptr);
+    }
+    total += code.rows.size();
+  }
+  EXPECT_EQ(110u, total);
+}
+
+// Every three-state box on the six pages is a binding of its own; the only
+// two-state boxes are the stencil and TruForm switches.
+TEST_F(Catalogues, EveryThreeStateBoxOfTheSettingPagesIsBound) {
+  TMainForm& f = start();
+  std::set<std::string> bound;
+  for (const GroupCase& g : groups())
+    for (const Row& r : g.rows) bound.insert(r.control);
+  std::size_t threeState = 0;
+  for (ui::TabSheet* page : {f.tabDirectX, f.DirectXAdv, f.tabOpenGL, f.tabOpenGLP, f.DVD,
+                             f.WindowsGUI}) {
+    std::vector<ui::Control*> todo(page->children().begin(), page->children().end());
+    while (!todo.empty()) {
+      ui::Control* c = todo.back();
+      todo.pop_back();
+      todo.insert(todo.end(), c->children().begin(), c->children().end());
+      auto* box = dynamic_cast<ui::CheckBox*>(c);
+      if (!box) continue;
+      if (box->allowGrayed()) {
+        ++threeState;
+        EXPECT_TRUE(bound.count(box->name())) << box->name();
+      } else {
+        EXPECT_TRUE(box->name() == "check8Stencil" || box->name() == "checkEnableTruForm")
+            << box->name();
+      }
+    }
+  }
+  EXPECT_EQ(102u, threeState);
+}
+
+// Literal cases, one per encoding and every inverted row: what the driver
+// finds after Apply for a box the user set, written out by hand.
+TEST_F(Catalogues, ApplyStoresWhatTheDriverExpectsForEachEncoding) {
+  TMainForm& f = start();
+  struct Case {
+    const char* control;
+    CheckState state;
+    const char* role;
+    const char* value;
+    const char* stored;
+  };
+  const Case cases[] = {
+      {"checkVSync", CheckState::Checked, "D3D", "VSync", "SZ 1"},
+      {"checkHyperZ", CheckState::Checked, "D3D", "DisableHyperZ", "SZ 0"},
+      {"checkHierZ", CheckState::Unchecked, "D3D", "DisableHierarchicalZ", "SZ 1"},
+      {"checkRasterGuardBandEnable", CheckState::Checked, "D3D", "RasterGuardbandEnable", "SZ 1"},
+      {"checkAlphaDither", CheckState::Checked, "OGL", "OGLDisableDitherWhenAlphaBlending",
+       "DWORD 0"},
+      {"checkdisableScreenSavers", CheckState::Checked, "OGLP", "disableScreenSavers", "DWORD 1"},
+      {"checkHyperZOGLP", CheckState::Unchecked, "OGLP", "disableHyperZ", "DWORD 1"},
+      {"checkuseFastTrilinear", CheckState::Checked, "OGLP", "userFastTrilinear", "DWORD 1"},
+      {"checkIDCT", CheckState::Checked, "D3D", "DisableIDCT", "DWORD 0"},
+      {"checkAdaptiveSoft", CheckState::Checked, "D3D", "Adaptive De-interlacing Adj", "DWORD 1"},
+      {"checkDrvAlphaBlend", CheckState::Checked, "D3D", "DisableDrvAlphaBlend", "DWORD 0"},
+      {"checkDrvStrBlt", CheckState::Checked, "D3D", "DisableDrvStretchBlt", "DWORD 0"},
+      {"checkBlockWrite", CheckState::Checked, "D3D", "DisableBlockWrite", "DWORD 0"},
+      {"checkUSWC", CheckState::Checked, "D3D", "DisableUSWC", "DWORD 0"},
+      {"checkMMX", CheckState::Unchecked, "D3D", "DisableMMX", "DWORD 1"},
+      {"check3DNow", CheckState::Checked, "OGLP", "enable3DNow", "DWORD 1"},
+      {"checkRotation", CheckState::Checked, "Driver", "Rotation", "BINARY 01 00 00 00"},
+      {"checkWorkstation", CheckState::Unchecked, "Driver", "Workstation", "BINARY 00 00 00 00"},
+  };
+  for (const Case& c : cases) box(c.control).setState(c.state);
+  f.markModified();
+  user::press(*f.buttonApply);
+  for (const Case& c : cases) EXPECT_EQ(c.stored, stored(c.role, c.value)) << c.control;
 }
 
 // ---- the text family (Direct3D)

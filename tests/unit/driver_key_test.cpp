@@ -41,6 +41,24 @@ TEST_F(DriverKey, TheLastDeviceWhoseFlagsAreNotASingleKnownBitIsChosen) {
   EXPECT_EQ("System\\Second", key());
 }
 
+// Each of the four single flags disqualifies a device; any other value,
+// a combination of them included, qualifies it.
+TEST_F(DriverKey, EachSingleKnownFlagIsSkipped) {
+  sim_.registry.loadRegedit4(
+      "REGEDIT4\n[HKEY_LOCAL_MACHINE\\HARDWARE\\DEVICEMAP\\VIDEO]\n"
+      "\"\\\\Device\\\\Video2\"=\"\\\\Registry\\\\Machine\\\\System\\\\Second\"\n");
+  for (std::uint32_t flags : {0x1u, 0x2u, 0x8u, 0x10u}) {
+    platform::SimPlatform sim;
+    testing::seedXpRadeon(sim);
+    sim.registry.loadRegedit4(sim_.registry.saveRegedit4());
+    sim.display.addDevice({"\\\\.\\DISPLAY3", "third", flags});
+    platform::Platform p = sim.view();
+    EXPECT_EQ(testing::kDriverKey, GetDriverKey(p, app_)) << flags;
+  }
+  sim_.display.addDevice({"\\\\.\\DISPLAY3", "third", 0x2 | 0x8});
+  EXPECT_EQ("System\\Second", key());
+}
+
 TEST_F(DriverKey, AlternativePathAndItsSwitch) {
   own("\"Use_AltPath\"=dword:00000001\n\"AlternativePath\"=\" System\\\\Typed \"\n");
   EXPECT_EQ(" System\\Typed ", key());  // used unchanged, spaces and all
@@ -83,6 +101,17 @@ TEST_F(DriverKey, OptionsDialogStoresTheTypedPathOrTheDetectedOne) {
   app::Program program(platform_, backend_);
   program.createWindows();
   TformOptions& options = *program.windows().formOptions;
+  platform::RegistryAccess reg(sim_.registry, platform::kHkeyCurrentUser);
+  reg.openKey("Software\\Kestrelune", false);
+  // "&Ok" with the option off stores the detected path, and closes the dialog.
+  backend_.onModal("formOptions", [](ui::Form& f) {
+    auto& dialog = static_cast<TformOptions&>(f);
+    ui::user::press(*dialog.SpeedButton1);
+    EXPECT_FALSE(dialog.isShowing());
+  });
+  options.showModal();
+  EXPECT_EQ(0, reg.readInteger("Use_AltPath"));
+  EXPECT_EQ(testing::kDriverKey, reg.readString("AlternativePath"));
   backend_.onModal("formOptions", [](ui::Form& f) {
     auto& dialog = static_cast<TformOptions&>(f);
     EXPECT_FALSE(dialog.checkAltPath->checked());
@@ -92,6 +121,7 @@ TEST_F(DriverKey, OptionsDialogStoresTheTypedPathOrTheDetectedOne) {
     EXPECT_TRUE(dialog.editAltPath->enabled());
     ui::user::type(*dialog.editAltPath, "System\\Mine");
     ui::user::press(*dialog.SpeedButton1);
+    EXPECT_FALSE(dialog.isShowing());
   });
   options.showModal();
   EXPECT_EQ("System\\Mine", key());
@@ -103,8 +133,6 @@ TEST_F(DriverKey, OptionsDialogStoresTheTypedPathOrTheDetectedOne) {
     ui::user::press(*dialog.SpeedButton1);
   });
   options.showModal();
-  platform::RegistryAccess reg(sim_.registry, platform::kHkeyCurrentUser);
-  reg.openKey("Software\\Kestrelune", false);
   EXPECT_EQ(0, reg.readInteger("Use_AltPath"));
   EXPECT_EQ("System\\Mine", reg.readString("AlternativePath"));  // the path in use until now
 }

@@ -46,6 +46,9 @@ class MainWindow : public ::testing::Test {
       if (m.text == text) return true;
     return false;
   }
+  // The whole registry as REGEDIT4 text: a deleted value or a created key
+  // changes it as much as a written value does.
+  std::string snapshot() const { return sim_.registry.saveRegedit4(); }
 
   platform::SimPlatform sim_;
   platform::Platform platform_ = sim_.view();
@@ -64,16 +67,22 @@ class VersionGate : public MainWindow, public ::testing::WithParamInterface<Gate
 TEST_P(VersionGate, StartsOnWindows2000AndXpOnly) {
   const auto [os, runs] = GetParam();
   sim_.os.setVersion(os);
-  const unsigned writesBefore = sim_.registry.writeCount();
+  sim_.registry.loadRegedit4(std::string("REGEDIT4\n[HKEY_LOCAL_MACHINE\\") + testing::kDriverKey +
+                             "]\n\"DisableHyperZ\"=\"0\"\n");
+  const std::string before = snapshot();
   TMainForm& form = start();
   EXPECT_EQ(!runs, program_->app().terminated());
   EXPECT_EQ(!runs, messageShown("Sorry this tweaker only works on Windows 2000/XP for now"));
   if (!runs) {
-    EXPECT_EQ(writesBefore, sim_.registry.writeCount());
+    EXPECT_EQ(before, snapshot());
     EXPECT_EQ("Yes", own("FirstRun"));
   } else {
     EXPECT_EQ("Kestrelune", form.caption());
     EXPECT_EQ(0, form.TabPages->pageIndex());
+    // The driver's key was found and read on this version too.
+    EXPECT_EQ("ati2dvag", form.labelDriver->text());
+    EXPECT_TRUE(static_cast<ui::CheckBox*>(form.find("checkHyperZ"))->checked());
+    EXPECT_EQ(0, driverValueSize("DALRestrictedModesBCD"));
   }
 }
 
@@ -89,14 +98,30 @@ TEST_F(MainWindow, FillsTheDriverLinesAndTheStatusLine) {
   sim_.registry.loadRegedit4(std::string("REGEDIT4\n[HKEY_LOCAL_MACHINE\\") + testing::kDriverKey +
                              "\\OpenGL]\n\"OGLLODBias\"=dword:00000003\n"
                              "\"OGLSubPixelPrecision\"=dword:00000002\n");
+  platform::FakeVersionInfo desktop;
+  desktop.fileVersionMS = 0x00060000;
+  desktop.fileVersionLS = 0x0E0A0FA0;
+  sim_.versions.addFile("C:\\WINDOWS\\System32\\atiptaxx.exe", desktop);
+  sim_.versions.addFile("C:\\WINDOWS\\System32\\atiptaxx.dll", platform::FakeVersionInfo{});
   TMainForm& form = start();
   EXPECT_EQ("ati2dvag", form.labelDriver->text());
   EXPECT_EQ("6.14.10.6343", form.labelVersion->text());
-  EXPECT_EQ("Can't detect", form.labelDesktop->text());  // atiptaxx.exe is missing
+  EXPECT_EQ("6.0.3594.4000", form.labelDesktop->text());
   EXPECT_EQ("Kestrelune 1.60", form.statusBar->panels()[0].text);
   EXPECT_EQ("3", form.labelLODC->text());
   EXPECT_EQ("2", form.labelSubPix->text());
   EXPECT_EQ("C:\\Program Files\\Kestrelune\\Profiles", form.OpenProfile->initialDir);
+  EXPECT_EQ("C:\\Program Files\\Kestrelune\\Profiles", form.SaveProfile->initialDir);
+}
+
+TEST_F(MainWindow, TheProgramEntrySetsTheApplicationAndTheTray) {
+  setOwn("\"version\"=\"9.99\"\n");
+  TMainForm& form = start();
+  EXPECT_EQ("Kestrelune", program_->app().title());
+  EXPECT_EQ("", program_->app().helpFile());
+  EXPECT_EQ(10000, program_->app().hintHidePause());
+  EXPECT_EQ("Kestrelune 1.60", form.SystemTray->hint());  // not the registry's version
+  EXPECT_EQ("Kestrelune 9.99", form.statusBar->panels()[0].text);
 }
 
 TEST_F(MainWindow, UnreadableDriverNameAndVersionShowCannotDetect) {
@@ -115,9 +140,9 @@ TEST_F(MainWindow, FirstRunResetEmptiesTheRestrictedModesOnce) {
     EXPECT_EQ(0, driverValueSize(name)) << name;
   EXPECT_EQ("No", own("FirstRun"));
   program_.reset();
-  const unsigned writes = sim_.registry.writeCount();
+  const std::string before = snapshot();
   start();
-  EXPECT_EQ(writes, sim_.registry.writeCount());  // the second start writes nothing
+  EXPECT_EQ(before, snapshot());  // the second start writes nothing
 }
 
 TEST_F(MainWindow, FirstRunNeedsExactlyYes) {
@@ -224,19 +249,23 @@ TEST_F(MainWindow, TruFormStrengthFollowsItsBox) {
 
 TEST_F(MainWindow, ApplyOnAnUnmodifiedWindowWritesNothing) {
   TMainForm& form = start();
-  const unsigned writes = sim_.registry.writeCount();
+  const std::string before = snapshot();
   user::press(*form.buttonApply);
   EXPECT_EQ(0, backend_.modalCount("Confirmation"));
-  EXPECT_EQ(writes, sim_.registry.writeCount());
+  EXPECT_EQ(before, snapshot());
 }
 
 TEST_F(MainWindow, ApplyShowsProgressThenWritesAndClears) {
   TMainForm& form = start();
   form.check8500OC->setChecked(true);
   user::press(*form.checkEnableTruForm);
-  bool writtenWhileShowing = true;
+  user::press(*static_cast<ui::CheckBox*>(form.find("checkWBuf")));  // not set -> checked
+  const std::string before = snapshot();
+  std::string whileShowing;
   backend_.onModal("Confirmation", [&](ui::Form& dialog) {
-    writtenWhileShowing = own("8500") == "1";
+    whileShowing = snapshot();
+    EXPECT_EQ("Saving Configuration...", dialog.caption());
+    EXPECT_EQ("Saving new configuration...", dialog.find("Label1")->text());
     auto& ok = *dynamic_cast<TConfirmation&>(dialog).butOk;
     EXPECT_FALSE(ok.enabled());
     backend_.advance(990);
@@ -247,8 +276,13 @@ TEST_F(MainWindow, ApplyShowsProgressThenWritesAndClears) {
   });
   user::press(*form.buttonApply);
   EXPECT_EQ(1, backend_.modalCount("Confirmation"));
-  EXPECT_FALSE(writtenWhileShowing);
+  EXPECT_EQ(before, whileShowing);  // nothing is written before the dialog has closed
   EXPECT_EQ("1", own("8500"));
+  EXPECT_EQ(2, [&] {
+    RegistryAccess reg(sim_.registry, platform::kHkeyLocalMachine);
+    reg.openKeyReadOnly(testing::kDriverKey);
+    return reg.getDataSize("ExportWBuffer");  // the first value Apply writes: "1"
+  }());
   EXPECT_EQ("Kestrelune", form.caption());
 }
 
@@ -307,10 +341,10 @@ TEST_F(MainWindow, OkAppliesThenEnds) {
 TEST_F(MainWindow, CancelAndExitEndWithoutWriting) {
   TMainForm& form = start();
   user::press(*form.checkEnableTruForm);
-  const unsigned writes = sim_.registry.writeCount();
+  const std::string before = snapshot();
   user::press(*form.buttonCANCEL);
   EXPECT_TRUE(program_->app().terminated());
-  EXPECT_EQ(writes, sim_.registry.writeCount());
+  EXPECT_EQ(before, snapshot());
   EXPECT_EQ(0, backend_.modalCount("Confirmation"));
 
   program_.reset();

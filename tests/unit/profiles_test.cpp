@@ -19,6 +19,9 @@ namespace {
 
 namespace user = ui::user;
 
+constexpr char kDesktopKey[] =
+    "SOFTWARE\\ATI Technologies\\Desktop\\{5E9A5D46-1B0C-4C5E-9F3B-2A6C1E8D7F01}";
+
 class Profiles : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -42,6 +45,13 @@ class Profiles : public ::testing::Test {
   void confirmProgress() {
     backend_.onModal("Confirmation", [](ui::Form& f) { f.userClose(); });
   }
+  std::string snapshot() const { return sim_.registry.saveRegedit4(); }
+  std::string driverText(const std::string& name) {
+    platform::RegistryAccess reg(sim_.registry, platform::kHkeyLocalMachine);
+    reg.openKeyReadOnly(testing::kDriverKey);
+    return reg.valueExists(name) ? reg.readString(name) : "(absent)";
+  }
+  ui::CheckBox& box(const char* name) { return *static_cast<ui::CheckBox*>(form_->find(name)); }
 
   platform::SimPlatform sim_;
   platform::Platform platform_ = sim_.view();
@@ -84,15 +94,71 @@ TEST_F(Profiles, CancelledOpenStillAppliesTheControls) {
   EXPECT_EQ("Kestrelune", form_->caption());
 }
 
+// Both save commands write the controls as they stand into the chosen file,
+// through a dialog that starts in the installation's profile folder.
+TEST_F(Profiles, MenuAndTraySaveWriteTheControlsIntoTheChosenFile) {
+  box("checkVSync").setState(ui::CheckState::Checked);
+  box("checkHyperZ").setState(ui::CheckState::Unchecked);
+  const std::string before = snapshot();
+  backend_.answerFileDialog(file("menu.kpf"));
+  menu("menuitemSave");
+  box("checkVSync").setState(ui::CheckState::Grayed);
+  backend_.answerFileDialog(file("tray.kpf"));
+  menu("SaveProfilesystray");
+  ASSERT_EQ(2u, backend_.fileDialogs().size());
+  for (ui::FileDialog* d : backend_.fileDialogs()) {
+    EXPECT_EQ(ui::FileDialogKind::Save, d->kind());
+    EXPECT_EQ("C:\\Program Files\\Kestrelune\\Profiles", d->initialDir);
+  }
+  const std::string menuSaved = contents(file("menu.kpf"));
+  EXPECT_NE(std::string::npos, menuSaved.find("VSync=1"));
+  EXPECT_NE(std::string::npos, menuSaved.find("DisableHyperZ=1"));
+  EXPECT_NE(std::string::npos, menuSaved.find("[DriverTabs]"));
+  EXPECT_NE(std::string::npos, contents(file("tray.kpf")).find("VSync=-1"));
+  EXPECT_EQ(before, snapshot());  // a profile save never touches the registry
+}
+
+// The file's values reach the controls and then the registry, after the
+// progress dialog; a key the file lacks loads as not set.
+TEST_F(Profiles, OpeningAProfileLoadsItsValuesAndAppliesThem) {
+  sim_.registry.loadRegedit4(std::string("REGEDIT4\n[HKEY_LOCAL_MACHINE\\") + testing::kDriverKey +
+                             "]\n\"VSync\"=\"1\"\n\"PixelCenter\"=\"1\"\n\n"
+                             "[HKEY_LOCAL_MACHINE\\" + kDesktopKey + "]\n");
+  const std::string path = file("game.kpf");
+  std::ofstream(path) << "[DirectX]\nVSync=0\nDisableHyperZ=0\n[DriverTabs]\nMaxx=1\n";
+  const std::string before = snapshot();
+  std::string whileShowing;
+  backend_.onModal("Confirmation", [&](ui::Form& f) {
+    whileShowing = snapshot();
+    EXPECT_EQ(ui::CheckState::Unchecked, box("checkVSync").state());
+    EXPECT_EQ(ui::CheckState::Checked, box("checkHyperZ").state());
+    EXPECT_EQ(ui::CheckState::Grayed, box("checkAltPix").state());
+    f.userClose();
+  });
+  backend_.answerFileDialog(path);
+  menu("OpenProfilesystray");
+  EXPECT_EQ(before, whileShowing);
+  EXPECT_EQ("0", driverText("VSync"));
+  EXPECT_EQ("0", driverText("DisableHyperZ"));
+  EXPECT_EQ("(absent)", driverText("PixelCenter"));
+  platform::RegistryAccess desktop(sim_.registry, platform::kHkeyLocalMachine);
+  desktop.openKeyReadOnly(kDesktopKey);
+  std::uint8_t flag[4] = {};
+  EXPECT_EQ(4, desktop.readBinaryData("Maxx", flag, 4));  // the last group loaded and applied
+  EXPECT_EQ(1, flag[0]);
+  EXPECT_EQ(ui::FileDialogKind::Open, backend_.fileDialogs()[0]->kind());
+  EXPECT_EQ("C:\\Program Files\\Kestrelune\\Profiles", backend_.fileDialogs()[0]->initialDir);
+}
+
 TEST_F(Profiles, OpeningAFileThatDoesNotExistChangesNothing) {
   form_->markModified();
-  const unsigned writes = sim_.registry.writeCount();
+  const std::string before = snapshot();
   backend_.answerFileDialog(file("missing.kpf"));
   menu("OpenProfilesystray");
   ASSERT_EQ(1u, backend_.messages().size());
   EXPECT_EQ("The profile " + file("missing.kpf") + " does not exist.", backend_.messages()[0].text);
   EXPECT_EQ(0, backend_.modalCount("Confirmation"));
-  EXPECT_EQ(writes, sim_.registry.writeCount());
+  EXPECT_EQ(before, snapshot());
   EXPECT_EQ("Kestrelune *", form_->caption());  // the marker as it was
 }
 

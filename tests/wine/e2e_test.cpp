@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <functional>
+#include <algorithm>
 #include <map>
 #include <string>
 #include <thread>
@@ -33,21 +34,97 @@ void setWindowsVersion(const char* version) {
   RegCloseKey(key);
 }
 
-// Every value below a key, as "name=type:bytes" lines, to compare states.
-std::string snapshot(HKEY root, const std::string& path) {
+// A key with everything below it, as the registry holds it.
+struct KeyTree {
+  struct Value {
+    std::string name;
+    DWORD type;
+    std::vector<BYTE> data;
+  };
+  bool exists = false;
+  std::vector<Value> values;
+  std::map<std::string, KeyTree> children;
+};
+
+KeyTree readTree(HKEY root, const std::string& path) {
+  KeyTree tree;
   HKEY key;
-  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return "(none)";
-  std::string all;
-  char name[512];
-  BYTE data[4096];
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return tree;
+  tree.exists = true;
   for (DWORD i = 0;; ++i) {
-    DWORD nameLen = sizeof name, dataLen = sizeof data, type = 0;
-    if (RegEnumValueA(key, i, name, &nameLen, nullptr, &type, data, &dataLen) != ERROR_SUCCESS) break;
-    all += std::string(name) + "=" + std::to_string(type) + ":" +
-           std::string(reinterpret_cast<char*>(data), dataLen) + "\n";
+    char name[16384];
+    std::vector<BYTE> data(1 << 16);
+    DWORD nameLen = sizeof name, dataLen = static_cast<DWORD>(data.size()), type = 0;
+    if (RegEnumValueA(key, i, name, &nameLen, nullptr, &type, data.data(), &dataLen) != ERROR_SUCCESS)
+      break;
+    data.resize(dataLen);
+    tree.values.push_back({name, type, data});
+  }
+  for (DWORD i = 0;; ++i) {
+    char name[256];
+    DWORD nameLen = sizeof name;
+    if (RegEnumKeyExA(key, i, name, &nameLen, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    tree.children[name] = readTree(root, path + "\\" + name);
   }
   RegCloseKey(key);
+  return tree;
+}
+
+// Every value and subkey below a key, one line each, to compare states.
+std::string describe(const KeyTree& tree, const std::string& prefix = "") {
+  if (!tree.exists) return "(none)\n";
+  std::string all;
+  for (const auto& v : tree.values)
+    all += prefix + v.name + "=" + std::to_string(v.type) + ":" +
+           std::string(reinterpret_cast<const char*>(v.data.data()), v.data.size()) + "\n";
+  for (const auto& [name, child] : tree.children)
+    all += prefix + "[" + name + "]\n" + describe(child, prefix + name + "\\");
   return all;
+}
+
+std::string snapshot(HKEY root, const std::string& path) { return describe(readTree(root, path)); }
+
+// Empties a key: its values and its subkeys with everything below them.
+void clearKey(HKEY root, const std::string& path) {
+  HKEY key;
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
+  for (;;) {
+    char name[16384];
+    DWORD nameLen = sizeof name;
+    if (RegEnumValueA(key, 0, name, &nameLen, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+      break;
+    if (RegDeleteValueA(key, name) != ERROR_SUCCESS) break;
+  }
+  for (;;) {
+    char name[256];
+    DWORD nameLen = sizeof name;
+    if (RegEnumKeyExA(key, 0, name, &nameLen, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+      break;
+    clearKey(root, path + "\\" + name);
+    if (RegDeleteKeyA(key, name) != ERROR_SUCCESS) break;
+  }
+  RegCloseKey(key);
+}
+
+// Puts a key back exactly as `tree` holds it (or removes it when it did not
+// exist). The key itself is kept: the driver key is Wine's own.
+void restoreTree(HKEY root, const std::string& path, const KeyTree& tree) {
+  clearKey(root, path);
+  if (!tree.exists) {
+    const auto cut = path.rfind('\\');
+    HKEY parent;
+    if (RegOpenKeyExA(root, path.substr(0, cut).c_str(), 0, KEY_ALL_ACCESS, &parent) == 0) {
+      RegDeleteKeyA(parent, path.substr(cut + 1).c_str());
+      RegCloseKey(parent);
+    }
+    return;
+  }
+  HKEY key;
+  RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+  for (const auto& v : tree.values)
+    RegSetValueExA(key, v.name.c_str(), 0, v.type, v.data.data(), static_cast<DWORD>(v.data.size()));
+  RegCloseKey(key);
+  for (const auto& [name, child] : tree.children) restoreTree(root, path + "\\" + name, child);
 }
 
 std::string driverKey() {
@@ -61,23 +138,6 @@ std::string driverKey() {
   const std::string text = data;
   const auto at = text.find("Machine\\");
   return at == std::string::npos ? "" : text.substr(at + 8);
-}
-
-void resetProgramKey() {
-  HKEY key;
-  RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Kestrelune", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                  &key, nullptr);
-  const auto text = [&](const char* name, const std::string& v) {
-    RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(v.c_str()),
-                   static_cast<DWORD>(v.size() + 1));
-  };
-  text("installpath", "C:\\Program Files\\Kestrelune\\");
-  text("version", "1.60");
-  text("FirstRun", "Yes");
-  const DWORD zero = 0;
-  RegSetValueExA(key, "Use_AltPath", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&zero), 4);
-  for (const char* gone : {"overclock", "8500", "AlternativePath"}) RegDeleteValueA(key, gone);
-  RegCloseKey(key);
 }
 
 bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit = 15000ms) {
@@ -120,17 +180,23 @@ HWND findControl(HWND top, const std::string& name) {
   return search.found;
 }
 
+// The press and release carry the position themselves, so they land where
+// they are meant to whatever the pointer did before.
 void mouseAt(int x, int y, DWORD down, DWORD up) {
   SetCursorPos(x, y);
-  std::this_thread::sleep_for(50ms);
   INPUT input[2] = {};
-  input[0].type = input[1].type = INPUT_MOUSE;
-  input[0].mi.dwFlags = down;
-  input[1].mi.dwFlags = up;
+  for (INPUT& i : input) {
+    i.type = INPUT_MOUSE;
+    i.mi.dx = static_cast<LONG>((x * 65535LL + GetSystemMetrics(SM_CXSCREEN) / 2) /
+                                (GetSystemMetrics(SM_CXSCREEN) - 1));
+    i.mi.dy = static_cast<LONG>((y * 65535LL + GetSystemMetrics(SM_CYSCREEN) / 2) /
+                                (GetSystemMetrics(SM_CYSCREEN) - 1));
+  }
+  input[0].mi.dwFlags = down | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  input[1].mi.dwFlags = up | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
   SendInput(1, &input[0], sizeof(INPUT));
-  std::this_thread::sleep_for(50ms);
+  std::this_thread::sleep_for(50ms);  // a press and a release, not a single event
   SendInput(1, &input[1], sizeof(INPUT));
-  std::this_thread::sleep_for(300ms);
 }
 
 void click(HWND control, bool right = false) {
@@ -149,7 +215,6 @@ void key(WORD vk) {
   input[0].ki.wVk = input[1].ki.wVk = vk;
   input[1].ki.dwFlags = KEYEVENTF_KEYUP;
   SendInput(2, input, sizeof(INPUT));
-  std::this_thread::sleep_for(300ms);
 }
 
 // A struct in the other process's memory, for common-control messages that
@@ -253,7 +318,7 @@ class Kestrelune {
     ClientToScreen(tabs, &p);
     for (int attempt = 0; attempt < 5; ++attempt) {
       mouseAt(p.x, p.y, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
-      if (SendMessageA(tabs, TCM_GETCURSEL, 0, 0) == index) return;
+      if (waitFor([&] { return SendMessageA(tabs, TCM_GETCURSEL, 0, 0) == index; }, 2000ms)) return;
     }
   }
 
@@ -328,17 +393,6 @@ std::string textValue(const std::string& text) {
   return "1:" + text + std::string(1, '\0');
 }
 
-void removeDriverSettings() {
-  const std::string base = driverKey();
-  for (const char* name : {"VSync", "DisableHyperZ", "ZFormats"}) {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, base.c_str(), 0, KEY_ALL_ACCESS, &key) == 0) {
-      RegDeleteValueA(key, name);
-      RegCloseKey(key);
-    }
-  }
-}
-
 // Types text into whatever has the keyboard focus.
 void typeText(const std::string& text) {
   for (char c : text) {
@@ -349,7 +403,6 @@ void typeText(const std::string& text) {
     input[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
     SendInput(2, input, sizeof(INPUT));
   }
-  std::this_thread::sleep_for(300ms);
 }
 
 void ctrlKey(WORD vk) {
@@ -359,11 +412,11 @@ void ctrlKey(WORD vk) {
   input[1].ki.wVk = input[2].ki.wVk = vk;
   input[2].ki.dwFlags = input[3].ki.dwFlags = KEYEVENTF_KEYUP;
   SendInput(4, input, sizeof(INPUT));
-  std::this_thread::sleep_for(400ms);
 }
 
 std::string readFile(const std::string& path) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return "";
   std::string text(1 << 16, '\0');
   DWORD got = 0;
@@ -373,11 +426,71 @@ std::string readFile(const std::string& path) {
   return text;
 }
 
+const char kProfiles[] = "C:\\Program Files\\Kestrelune\\Profiles\\";
+
+std::vector<std::string> profileFiles() {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((std::string(kProfiles) + "*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return names;
+}
+
+// The machine as the harness seeded it, taken before the first test: every
+// test starts from it, whatever the tests before it changed.
+class SeededMachine {
+ public:
+  static SeededMachine& get() {
+    static SeededMachine machine;
+    return machine;
+  }
+  void restore() {
+    for (const auto& [root, path, tree] : trees_) restoreTree(root, path, tree);
+    for (const std::string& name : profileFiles())
+      if (std::find(profiles_.begin(), profiles_.end(), name) == profiles_.end())
+        DeleteFileA((kProfiles + name).c_str());
+  }
+
+ private:
+  SeededMachine() {
+    const std::pair<HKEY, std::string> keys[] = {
+        {HKEY_CURRENT_USER, "Software\\Kestrelune"},
+        {HKEY_LOCAL_MACHINE, driverKey()},
+        {HKEY_LOCAL_MACHINE, "SOFTWARE\\ATI Technologies"},
+        {HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run"}};
+    for (const auto& [root, path] : keys) trees_.push_back({root, path, readTree(root, path)});
+    profiles_ = profileFiles();
+  }
+  struct Saved {
+    HKEY root;
+    std::string path;
+    KeyTree tree;
+  };
+  std::vector<Saved> trees_;
+  std::vector<std::string> profiles_;
+};
+
+// The run leaves the machine as it found it, so a second run in the same
+// session starts from the seeded state too.
+class RestoreAtExit : public ::testing::Environment {
+ public:
+  void SetUp() override { SeededMachine::get(); }
+  void TearDown() override {
+    SeededMachine::get().restore();
+    setWindowsVersion("winxp");
+  }
+};
+const auto* const kRestoreAtExit = ::testing::AddGlobalTestEnvironment(new RestoreAtExit);
+
 class EndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
-    resetProgramKey();
-    removeDriverSettings();
+    setWindowsVersion("winxp");
+    SeededMachine::get().restore();
   }
   void TearDown() override { setWindowsVersion("winxp"); }
 };
@@ -418,7 +531,8 @@ TEST_F(EndToEnd, StartsOnXpAndWindows2000WithTenPages) {
     }
     const LRESULT page = SendMessageA(tabs, TCM_GETCURSEL, 0, 0);
     ctrlKey(VK_TAB);  // the next page, as in property sheets
-    EXPECT_EQ((page + 1) % 10, SendMessageA(tabs, TCM_GETCURSEL, 0, 0)) << version;
+    EXPECT_TRUE(waitFor([&] { return SendMessageA(tabs, TCM_GETCURSEL, 0, 0) == (page + 1) % 10; }))
+        << version;
     PostMessageA(main, WM_CLOSE, 0, 0);
     EXPECT_TRUE(program.ended()) << version;
   }
@@ -467,21 +581,24 @@ TEST_F(EndToEnd, MousePressMarksModifiedSpaceBarDoesNotAndCancelWritesNothing) {
     return gui.hwndFocus;
   };
   key(VK_TAB);  // from the tabs to the first control of the page
-  ASSERT_EQ(vsync, focused()) << nameOf(focused());
+  ASSERT_TRUE(waitFor([&] { return focused() == vsync; })) << nameOf(focused());
   const LRESULT loaded = SendMessageA(vsync, BM_GETCHECK, 0, 0);
   EXPECT_EQ(BST_INDETERMINATE, loaded);  // "VSync" is not set in the seeded driver key
   key(VK_SPACE);
-  EXPECT_EQ(BST_CHECKED, SendMessageA(vsync, BM_GETCHECK, 0, 0));
+  EXPECT_TRUE(waitFor([&] { return SendMessageA(vsync, BM_GETCHECK, 0, 0) == BST_CHECKED; }));
   EXPECT_EQ("Kestrelune", textOf(main));
-  const std::string before = snapshot(HKEY_CURRENT_USER, "Software\\Kestrelune") +
-                             snapshot(HKEY_LOCAL_MACHINE, driverKey());
+  const auto state = [] {
+    return snapshot(HKEY_CURRENT_USER, "Software\\Kestrelune") +
+           snapshot(HKEY_LOCAL_MACHINE, driverKey()) +
+           snapshot(HKEY_LOCAL_MACHINE, "SOFTWARE\\ATI Technologies");
+  };
+  const std::string before = state();
   click(vsync);
-  EXPECT_EQ("Kestrelune *", textOf(main));
+  EXPECT_TRUE(waitFor([&] { return textOf(main) == "Kestrelune *"; }));
   EXPECT_EQ(BST_UNCHECKED, SendMessageA(vsync, BM_GETCHECK, 0, 0));
   click(findControl(main, "buttonCANCEL"));
   EXPECT_TRUE(program.ended());
-  EXPECT_EQ(before, snapshot(HKEY_CURRENT_USER, "Software\\Kestrelune") +
-                        snapshot(HKEY_LOCAL_MACHINE, driverKey()));
+  EXPECT_EQ(before, state());
 }
 
 TEST_F(EndToEnd, ApplyShowsTheProgressDialogAndClearsTheMarker) {
@@ -490,12 +607,11 @@ TEST_F(EndToEnd, ApplyShowsTheProgressDialogAndClearsTheMarker) {
   ASSERT_NE(nullptr, main);
   program.clickTab(findControl(main, "TabPages"), 1);
   click(findControl(main, "checkEnableTruForm"), true);  // a right press marks too
-  EXPECT_EQ("Kestrelune *", textOf(main));
+  EXPECT_TRUE(waitFor([&] { return textOf(main) == "Kestrelune *"; }));
   click(findControl(main, "buttonApply"));
   HWND progress = program.waitWindow("Saving Configuration...");
   ASSERT_NE(nullptr, progress);
   HWND ok = findControl(progress, "butOk");
-  EXPECT_FALSE(IsWindowEnabled(ok));
   EXPECT_TRUE(waitFor([&] { return IsWindowEnabled(ok) != FALSE; }, 10000ms));
   click(ok);
   EXPECT_TRUE(waitFor([&] { return textOf(main) == "Kestrelune"; }));
@@ -544,7 +660,7 @@ TEST_F(EndToEnd, ClickAndApplyWriteTheRealRegistry) {
   ASSERT_NE(nullptr, main);
   program.clickTab(findControl(main, "TabPages"), 1);
   click(findControl(main, "checkVSync"));  // not set (grayed) -> checked
-  EXPECT_EQ("Kestrelune *", textOf(main));
+  EXPECT_TRUE(waitFor([&] { return textOf(main) == "Kestrelune *"; }));
   EXPECT_EQ("(absent)", valueOf(HKEY_LOCAL_MACHINE, driverKey(), "VSync"));
   click(findControl(main, "buttonApply"));
   confirmProgress(program, main);
@@ -565,7 +681,10 @@ TEST_F(EndToEnd, ProfilesSaveThroughTheRealDialogsAndOpenAppliesThem) {
   ASSERT_NE(nullptr, program.waitWindow("Save Profile"));
   typeText(folder + "e2e");
   key(VK_RETURN);
-  ASSERT_TRUE(waitFor([&] { return !readFile(folder + "e2e.kpf").empty(); }));
+  // Reading the file while the program writes it could refuse its writes: wait
+  // until the dialog has gone and the command has returned.
+  ASSERT_TRUE(waitFor([&] { return program.window("Save Profile") == nullptr; }));
+  SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 10000, nullptr);
   const std::string saved = readFile(folder + "e2e.kpf");
   std::size_t at = 0;
   for (const char* section : {"[DirectX]", "[DirectX Advanced]", "[OpenGL]", "[OpenGL Private]",
@@ -608,7 +727,10 @@ TEST_F(EndToEnd, ProfilesSaveThroughTheRealDialogsAndOpenAppliesThem) {
       reinterpret_cast<LPARAM>(&texts));
   EXPECT_NE(std::string::npos, texts.find("The profile " + folder + "absent.kpf does not exist."));
   key(VK_RETURN);
-  std::this_thread::sleep_for(500ms);
+  ASSERT_TRUE(waitFor([&] { return !IsWindow(message); }));
+  // A handler that went on after the message would show the progress dialog
+  // before the main window answers again.
+  SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 5000, nullptr);
   EXPECT_EQ(nullptr, program.window("Saving Configuration..."));
   EXPECT_EQ(before, snapshot(HKEY_LOCAL_MACHINE, driverKey()));
   PostMessageA(main, WM_CLOSE, 0, 0);

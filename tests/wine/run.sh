@@ -43,7 +43,21 @@ kl_wine_report() {
     kl_report_has "$version" "windows-version: $expected"
 }
 
-kl_wine_gtest "platform contract tests under Wine" kl_contract_tests
+# Wine run as root writes to read-only files regardless of the attribute, so
+# the contract case for a file the user cannot write gets an immutable one.
+kl_readonly_profile() {
+  local dir="$KL_ROOT/build/wine-readonly"
+  mkdir -p "$dir"
+  chattr -i "$dir/readonly.kpf" 2>/dev/null || true
+  printf '[DirectX]\r\nVSync=1\r\n' >"$dir/readonly.kpf"
+  if ! chattr +i "$dir/readonly.kpf" 2>"$dir/chattr.log"; then
+    echo "cannot make $dir/readonly.kpf immutable: $(tail -n 3 "$dir/chattr.log")" >&2
+  fi
+  kl_wine_winpath "$dir/readonly.kpf"
+}
+KL_READONLY_PROFILE=$(kl_readonly_profile) \
+  kl_wine_gtest "platform contract tests under Wine" kl_contract_tests
+chattr -i "$KL_ROOT/build/wine-readonly/readonly.kpf" 2>/dev/null || true
 kl_wine_gtest "toolkit tests under Wine" kl_toolkit_tests
 kl_wine_screenshots
 kl_wine_report winxp 5.1

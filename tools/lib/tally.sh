@@ -13,25 +13,31 @@ kl_ctest() {
     KL_FAILED=$((KL_FAILED + 1)); KL_FAILURES+=("ctest in build/$name did not run")
     return
   fi
-  local failed total
+  local failed total skipped
   failed=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\1/' <<<"$line")
   total=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\2/' <<<"$line")
-  KL_PASSED=$((KL_PASSED + total - failed))
-  KL_FAILED=$((KL_FAILED + failed))
+  # ctest counts a skipped test as passed; here it counts as failed.
+  skipped=$(grep -cE '^ *[0-9]+ - .*\(Skipped\)' "$log" || true)
+  KL_PASSED=$((KL_PASSED + total - failed - skipped))
+  KL_FAILED=$((KL_FAILED + failed + skipped))
   [ "$failed" -eq 0 ] || KL_FAILURES+=("$failed native test(s) in build/$name")
+  [ "$skipped" -eq 0 ] || KL_FAILURES+=("$skipped native test(s) skipped in build/$name")
 }
 
 # kl_gtest_log LABEL LOG: adds the counts of a GoogleTest program's output.
+# A skipped test counts as failed: nothing a skip hides has been checked.
 kl_gtest_log() {
-  local label=$1 log=$2 passed failed
+  local label=$1 log=$2 passed failed skipped
   passed=$(sed -nE 's/^\[  PASSED  \] ([0-9]+) tests?\..*/\1/p' "$log" | tail -1)
   failed=$(sed -nE 's/^\[  FAILED  \] ([0-9]+) tests?, listed below.*/\1/p' "$log" | tail -1)
+  skipped=$(sed -nE 's/^\[  SKIPPED \] ([0-9]+) tests?, listed below.*/\1/p' "$log" | tail -1)
   if [ -z "$passed" ] && [ -z "$failed" ]; then
     KL_FAILED=$((KL_FAILED + 1)); KL_FAILURES+=("$label did not report"); return
   fi
   KL_PASSED=$((KL_PASSED + ${passed:-0}))
-  KL_FAILED=$((KL_FAILED + ${failed:-0}))
+  KL_FAILED=$((KL_FAILED + ${failed:-0} + ${skipped:-0}))
   [ "${failed:-0}" -eq 0 ] || KL_FAILURES+=("$failed test(s) in $label")
+  [ "${skipped:-0}" -eq 0 ] || KL_FAILURES+=("$skipped test(s) skipped in $label")
 }
 
 # kl_counts_line LABEL LOG: adds the "N passed, N failed" line a script printed.

@@ -22,8 +22,9 @@ class NativeEnv : public ContractEnv {
   platform::ProfileFiles& profiles() override { return ini_; }
   std::string scratchKey() const override { return "Software\\KlContract"; }
   std::string scratchFolder() const override { return folder_ + "/"; }
-  bool makeReadOnly(const std::string& file) override {
-    return chmod(file.c_str(), 0444) == 0;  // the engine honours it even for root
+  std::string makeReadOnly(const std::string& file) override {
+    // Our engine honours the permission bits even for root.
+    return chmod(file.c_str(), 0444) == 0 ? file : std::string();
   }
 
  private:

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "contract_env.h"
@@ -31,15 +32,23 @@ class Win32Env : public ContractEnv {
   platform::ProfileFiles& profiles() override { return ini_; }
   std::string scratchKey() const override { return key_; }
   std::string scratchFolder() const override { return folder_; }
-  bool makeReadOnly(const std::string& file) override {
+  // Wine run as root maps the attribute to permission bits that root
+  // ignores; the test run then offers an immutable file of the same contents
+  // (KL_READONLY_PROFILE, made by tests/wine/run.sh).
+  std::string makeReadOnly(const std::string& file) override {
     SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY);
-    HANDLE probe = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (probe == INVALID_HANDLE_VALUE) return true;
-    CloseHandle(probe);
-    return false;
+    if (!writable(file)) return file;
+    const char* offered = std::getenv("KL_READONLY_PROFILE");
+    return offered && *offered && !writable(offered) ? offered : "";
   }
 
  private:
+  static bool writable(const std::string& file) {
+    HANDLE probe = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (probe == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(probe);
+    return true;
+  }
   void removeFolder() {
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((folder_ + "*").c_str(), &found);
