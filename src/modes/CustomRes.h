@@ -14,6 +14,9 @@ class TformCusRes;
 
 class CustomResPage {
  public:
+  // Builds the page's controls inside `tabCustomRes`. The controls belong
+  // to the sheet and their handlers call this page: the page lives as long
+  // as the sheet.
   CustomResPage(ui::TabSheet& tabCustomRes, platform::Platform& platform, ui::Application& app);
   CustomResPage(const CustomResPage&) = delete;
   CustomResPage& operator=(const CustomResPage&) = delete;

@@ -25,6 +25,8 @@ class RefreshRatesPage {
  public:
   // Builds the page's design-time controls inside `tabRefreshrates`; the rows
   // come with BuildRefreshRatePage.
+  // The controls belong to the sheet and their handlers call this page: the
+  // page lives as long as the sheet.
   RefreshRatesPage(ui::TabSheet& tabRefreshrates, platform::Platform& platform,
                    ui::Application& app);
   RefreshRatesPage(const RefreshRatesPage&) = delete;
