@@ -116,13 +116,16 @@ bool ScriptedDisplay::enumDevice(std::uint32_t index, DisplayDevice* device) {
   return true;
 }
 
-bool ScriptedDisplay::enumSettings(const std::string&, std::uint32_t modeNum, DisplayMode* mode) {
+bool ScriptedDisplay::enumSettings(const std::string& deviceName, std::uint32_t modeNum,
+                                   DisplayMode* mode) {
   if (modeNum == kEnumCurrentSettings) {
     *mode = current_;
     return true;
   }
-  if (modeNum >= modes_.size()) return false;
-  *mode = modes_[modeNum];
+  const auto own = deviceModes_.find(deviceName);
+  const std::vector<DisplayMode>& modes = own != deviceModes_.end() ? own->second : modes_;
+  if (modeNum >= modes.size()) return false;
+  *mode = modes[modeNum];
   return true;
 }
 

@@ -2,6 +2,7 @@
 // In-memory operating-system facts, version resources and displays, set up
 // by tests and by the demo machine.
 #include <map>
+#include <string>
 #include <vector>
 
 #include "platform/display.h"
@@ -56,10 +57,16 @@ class FakeVersionResources : public VersionResources {
   std::map<std::string, std::uint32_t> unreadable_;
 };
 
+// Devices and their modes. A device given modes of its own with
+// addDeviceMode lists those; every other name (the empty one included)
+// lists the modes of addMode.
 class ScriptedDisplay : public Display {
  public:
   void addDevice(const DisplayDevice& device) { devices_.push_back(device); }
   void addMode(const DisplayMode& mode) { modes_.push_back(mode); }
+  void addDeviceMode(const std::string& deviceName, const DisplayMode& mode) {
+    deviceModes_[deviceName].push_back(mode);
+  }
   void setCurrentMode(const DisplayMode& mode) { current_ = mode; }
   bool enumDevice(std::uint32_t index, DisplayDevice* device) override;
   bool enumSettings(const std::string& deviceName, std::uint32_t modeNum,
@@ -68,6 +75,7 @@ class ScriptedDisplay : public Display {
  private:
   std::vector<DisplayDevice> devices_;
   std::vector<DisplayMode> modes_;
+  std::map<std::string, std::vector<DisplayMode>> deviceModes_;
   DisplayMode current_;
 };
 
