@@ -187,7 +187,7 @@ std::uint32_t word32(const std::vector<std::uint8_t>& b) {
 TEST_F(DeviceTest, EveryCatalogueCardAnswersWithItsPowerOnRegistersAndBios) {
   std::uint32_t count = 0;
   kl::platform::cardCatalogue(&count);
-  ASSERT_EQ(count, 5u);
+  ASSERT_GE(count, 5u);
   for (std::uint32_t i = 0; i < count; ++i) {
     useCard(static_cast<Card>(i));
     SCOPED_TRACE(description_->key);
