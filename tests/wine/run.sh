@@ -43,6 +43,11 @@ kl_wine_report() {
     kl_report_has "$version" "windows-version: $expected"
 }
 
+source "$KL_ROOT/tools/wine/driver.sh"
+kl_check "the r6probe test driver is installed and answers with the Radeon 8500" kl_wine_driver_setup
+kl_wine_gtest "r6probe device tests under Wine" kl_device_tests
+kl_check "the r6probe test driver runs the Radeon 8500 again" kl_wine_driver_card r8500
+
 # Wine run as root writes to read-only files regardless of the attribute, so
 # the contract case for a file the user cannot write gets an immutable one.
 kl_readonly_profile() {
