@@ -23,9 +23,7 @@ constexpr char kStartupProgram[] = "OC\\StartupOverclock.exe";
 constexpr char kNoDevice[] = "Cannot connect to r6probe";
 constexpr int kMaximumPosition = 200;
 
-// Design state of the bars: the readout of a card at 73 steps of 2.25 MHz,
-// which the design captions show.
-constexpr int kDesignPosition = 73;
+// The readouts' design text; the bars start at 0 until the card is read.
 constexpr char kDesignCaption[] = "164.25";
 
 void giveHint(ui::Control& control, const std::string& hint) {
@@ -44,7 +42,6 @@ ui::TrackBar& clockBar(ui::Control& parent, const std::string& name, int top, in
   auto& bar = ui::place<ui::TrackBar>(parent, name, "", {10, top, 428, height});
   bar.setTickMarks(false);
   bar.setMax(kMaximumPosition);
-  bar.setPosition(kDesignPosition);
   return bar;
 }
 
