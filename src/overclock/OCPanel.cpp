@@ -333,8 +333,7 @@ void OCPanel::butDefaultClick() {
     app_.messageBox(kNoDevice, "Kestrelune", ui::kMbOk);
     return;
   }
-  const int position =
-      static_cast<int>(checkedDivide(clocks_.clockInfo().defaultClock, clockStep_));
+  const int position = wholeSteps(clocks_.clockInfo().defaultClock, clockStep_);
   trackCoreSpeed->setPosition(position);
   trackMEMSpeed->setPosition(position);
   trackCoreSpeedChange();

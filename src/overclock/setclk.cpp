@@ -56,6 +56,10 @@ void checkDivisor(float x, float y) {
                                          : "Floating point division by zero");
 }
 
+// Room for the rounding of a few single-precision operations, relative to
+// the quotient: far below one step for every divider of 8 bits.
+constexpr double kAllowance = 8 * FLT_EPSILON;
+
 // The divider for a clock: floor(clock * R / Fref). The clocks the panel
 // passes are P steps computed in single precision, which may lie a few units
 // of the last place below P * Fref / R; the allowance, far below a step,
@@ -64,7 +68,7 @@ void checkDivisor(float x, float y) {
 std::uint32_t divider(float clock, std::uint32_t r, float fref) {
   checkDivisor(clock * static_cast<float>(r), fref);
   const double steps = static_cast<double>(clock) * r / fref;
-  const double allowance = std::fabs(steps) * 8 * FLT_EPSILON;
+  const double allowance = std::fabs(steps) * kAllowance;
   return static_cast<std::uint32_t>(static_cast<std::int64_t>(std::floor(steps + allowance))) &
          0xFF;
 }
@@ -74,6 +78,11 @@ std::uint32_t divider(float clock, std::uint32_t r, float fref) {
 float checkedDivide(float x, float y) {
   checkDivisor(x, y);
   return x / y;
+}
+
+int wholeSteps(float clock, float step) {
+  const double steps = checkedDivide(clock, step);
+  return static_cast<int>(std::floor(steps + std::fabs(steps) * kAllowance));
 }
 
 bool ClockProgrammer::InitClockInfo() {

@@ -15,6 +15,12 @@ namespace kl::overclock {
 // 0 / 0.
 float checkedDivide(float x, float y);
 
+// The integer part of clock / step, where a quotient a few units of the last
+// place below a whole number counts as that number: single-precision noise
+// must not cost a step (27.00 MHz / 10 and 124.20 MHz are 46 steps, whose
+// single quotient is 45.9999962). Raises as checkedDivide does.
+int wholeSteps(float clock, float step);
+
 // From the video BIOS; all 0 until the first successful InitClockInfo.
 struct ClockInfo {
   float referenceFrequency = 0;  // MHz, Fref

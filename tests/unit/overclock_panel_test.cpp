@@ -380,6 +380,15 @@ TEST_F(OverclockPage, DefaultSettingsRestoreTheDefaultClockAndMediumPresets) {
   EXPECT_EQ(0x307Fu, timingBits());
 }
 
+// 124.20 MHz is 46 steps of 2.70 MHz, though in single precision the
+// quotient is 45.9999962.
+TEST_F(OverclockPage, ADefaultClockOfWholeStepsKeepsItsLastStep) {
+  startWith(CardSpec().r(10).minimum(10000).defaultClock(12420));
+  user::press(*page_.butDefault);
+  EXPECT_EQ(46, page_.trackCoreSpeed->position());
+  EXPECT_EQ(0x002E2E0Au, dividers());
+}
+
 TEST_F(OverclockPage, UserInputMarksTheWindowModified) {
   startWith(CardSpec());
   const std::vector<ui::Control*> pressed = {page_.checkSync, page_.check8500OC,
