@@ -1,11 +1,12 @@
 // OC\StartupOverclock.exe: re-applies the stored overclock at logon. It has
 // no window and shows nothing; the exit code tells what happened (see
 // overclock/StartupOverclock.h and the README).
+#include "overclock/StartupOverclock.h"
+
 #include <windows.h>
 
 #include <exception>
 
-#include "overclock/StartupOverclock.h"
 #include "platform/win32/win32_platform.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {

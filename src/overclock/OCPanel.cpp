@@ -111,17 +111,16 @@ void OCPanel::buildClockGroup(ui::TabSheet& tabOC) {
   checkSync = &checkBox(*groupOC, "checkSync", "Use synchronous clocks", {10, 118, 240, 17},
                         "On a regular Radeon you should use synchronous clocks, the 7500 and "
                         "8500 seem to work better with asynchronous clocks");
-  check8500OC = &checkBox(*groupOC, "check8500OC", "Radeon 7500/8500 Overclocking",
-                          {10, 140, 240, 17},
-                          "Check this box if you are using a Radeon 8500 or a Radeon 7500");
+  check8500OC =
+      &checkBox(*groupOC, "check8500OC", "Radeon 7500/8500 Overclocking", {10, 140, 240, 17},
+                "Check this box if you are using a Radeon 8500 or a Radeon 7500");
 }
 
 void OCPanel::buildPresetsAndActions(ui::TabSheet& tabOC) {
   groupTimings = &ui::place<ui::GroupBox>(tabOC, "groupTimings", " Timings ", {2, 174, 190, 50});
   comboTimings = &presetList(*groupTimings, "comboTimings", {"Slow", "Medium", "Fast"}, 1,
                              "Defines the timings of the onboard memory");
-  groupLatency =
-      &ui::place<ui::GroupBox>(tabOC, "groupLatency", " Latency ", {198, 174, 190, 50});
+  groupLatency = &ui::place<ui::GroupBox>(tabOC, "groupLatency", " Latency ", {198, 174, 190, 50});
   comboLatency = &presetList(*groupLatency, "comboLatency", {"Medium", "Fast"}, 1,
                              "Defines the latency of the onboard memory");
   checkapplyclock = &checkBox(tabOC, "checkapplyclock", "Apply Clocks", {10, 234, 150, 17},
@@ -131,10 +130,8 @@ void OCPanel::buildPresetsAndActions(ui::TabSheet& tabOC) {
                                "Apply the memory timings");
   checkapplylatency = &checkBox(tabOC, "checkapplylatency", "Apply Latency", {10, 274, 150, 17},
                                 "Apply the memory latency");
-  butDefault = &ui::place<ui::Button>(tabOC, "butDefault", "Default Settings",
-                                      {356, 236, 110, 25});
-  buttApplyOC = &ui::place<ui::Button>(tabOC, "buttApplyOC", "Apply Settings",
-                                       {476, 236, 110, 25});
+  butDefault = &ui::place<ui::Button>(tabOC, "butDefault", "Default Settings", {356, 236, 110, 25});
+  buttApplyOC = &ui::place<ui::Button>(tabOC, "buttApplyOC", "Apply Settings", {476, 236, 110, 25});
   checkRunAtStartup =
       &checkBox(tabOC, "checkRunAtStartup", "Overclock the Radeon at Windows startup",
                 {10, 330, 300, 17}, "Enables overclocking at windows startup");
@@ -241,10 +238,10 @@ void OCPanel::ShowClocks() {
 
 void OCPanel::DisableOverclockPanel() {
   for (ui::Control* c : std::initializer_list<ui::Control*>{
-           check8500OC, checkSync, Label20, Label21, labelCore1, labelcore2, labelCoreSpeed,
-           labelMem1, labelmem2, labelMEMSpeed, trackCoreSpeed, trackMEMSpeed, comboTimings,
-           comboLatency, butDefault, buttApplyOC, checkRunAtStartup, checkapplyclock,
-           checkapplylatency, checkapplytiming})
+           check8500OC,    checkSync,         Label20,         Label21,           labelCore1,
+           labelcore2,     labelCoreSpeed,    labelMem1,       labelmem2,         labelMEMSpeed,
+           trackCoreSpeed, trackMEMSpeed,     comboTimings,    comboLatency,      butDefault,
+           buttApplyOC,    checkRunAtStartup, checkapplyclock, checkapplylatency, checkapplytiming})
     c->setEnabled(false);
 }
 

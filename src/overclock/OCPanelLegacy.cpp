@@ -10,9 +10,7 @@ namespace kl::overclock {
 // cannot be initialised there, so its start-up disables it.
 bool InitClockInfo(app::TMainForm&) { return false; }
 
-void ShowClocks(app::TMainForm&) {
-  throw Error("Cannot connect to r6probe");
-}
+void ShowClocks(app::TMainForm&) { throw Error("Cannot connect to r6probe"); }
 
 void DisableOverclockPanel(app::TMainForm& form) {
   for (ui::Control* c : form.tabOC->children()) c->setEnabled(false);

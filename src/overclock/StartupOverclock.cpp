@@ -122,8 +122,7 @@ StartupExit program(platform::Platform& platform, const StoredOverclock& stored)
   const int core = nearestSteps(stored.core, step);
   const int memory = nearestSteps(stored.memory, step);
   const bool synchronous = !stored.asynchronousCard && core == memory;
-  clocks.SetClocks(static_cast<float>(core) * step, static_cast<float>(memory) * step,
-                   synchronous);
+  clocks.SetClocks(static_cast<float>(core) * step, static_cast<float>(memory) * step, synchronous);
   if (stored.timing) clocks.SetMemoryTimings(*stored.timing);
   if (stored.latency) clocks.SetMemoryLatency(*stored.latency);
   return StartupExit::Programmed;

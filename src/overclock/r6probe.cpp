@@ -36,8 +36,7 @@ void R6Probe::CloseProbe() {
   handle_ = platform::kInvalidDevice;
 }
 
-std::uint32_t R6Probe::ReadBiosBlock(std::uint32_t offset, void* destination,
-                                     std::uint32_t count) {
+std::uint32_t R6Probe::ReadBiosBlock(std::uint32_t offset, void* destination, std::uint32_t count) {
   std::uint8_t in[protocol::kWordSize];
   putWord(in, offset);
   std::uint32_t returned = 0;

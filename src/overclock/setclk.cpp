@@ -98,8 +98,8 @@ bool ClockProgrammer::InitClockInfo() {
 }
 
 std::uint32_t ClockProgrammer::biosWord(const std::uint8_t* block, std::uint32_t field) const {
-  return static_cast<std::uint32_t>(block[field]) |
-         static_cast<std::uint32_t>(block[field + 1]) << 8;
+  return static_cast<std::uint32_t>(block[field]) | static_cast<std::uint32_t>(block[field + 1])
+                                                        << 8;
 }
 
 CardClocks ClockProgrammer::GetClocks() {

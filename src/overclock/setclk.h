@@ -29,8 +29,8 @@ struct ClockInfo {
 };
 
 struct CardClocks {
-  float core = 0;    // MHz
-  float memory = 0;  // MHz
+  float core = 0;            // MHz
+  float memory = 0;          // MHz
   bool synchronous = false;  // the core runs from the memory synthesiser
 };
 

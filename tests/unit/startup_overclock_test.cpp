@@ -77,7 +77,7 @@ TEST_F(StartupOverclock, ClocksAreAsynchronousForThe8500OrWhenTheyDiffer) {
   EXPECT_EQ(StartupExit::Programmed, run());
   EXPECT_EQ(0x005A510Cu, pll(sim_.device, 0x0A) & 0x00FFFFFF);
   EXPECT_EQ(2u, pll(sim_.device, 0x0D) & 7);
-  EXPECT_EQ(0x7FFFF1FFu, mmio(sim_.device, 0x0154));  // "1" Fast
+  EXPECT_EQ(0x7FFFF1FFu, mmio(sim_.device, 0x0154));       // "1" Fast
   EXPECT_EQ(0x306Au, mmio(sim_.device, 0x0144) & 0xF0FF);  // not applied: as powered on
 }
 
