@@ -1,23 +1,137 @@
 #pragma once
-// What the main window asks of the overclocking page.
-namespace kl::app {
-class TMainForm;
-}
+// The page "Overclocking": the core and memory clock track bars with their
+// readouts, the timing and latency presets, "Apply Settings" and "Default
+// Settings", which program the card at once, and the start-up overclock,
+// which the main window's Apply registers. The page owns the device and the
+// clock programming, and the overclocking state: the clocks and the clock
+// step of the last readout and the pending flag of "Apply Settings".
+#include <functional>
+
+#include "overclock/r6probe.h"
+#include "overclock/setclk.h"
+#include "platform/platform.h"
+#include "ui/application.h"
+#include "ui/controls.h"
 
 namespace kl::overclock {
 
-// Opens the hardware-access device and reads the card's clock reference
-// values; false when the device cannot be opened.
-bool InitClockInfo(app::TMainForm& form);
-// Sets the clock track bars, labels and timing controls from the card;
-// raises an error when the card cannot be read.
-void ShowClocks(app::TMainForm& form);
-// Disables every control of the overclocking page.
-void DisableOverclockPanel(app::TMainForm& form);
-void CloseProbe(app::TMainForm& form);
-// Registers the start-up overclock (Run entry and "OCInfo"), or removes it.
-void WriteStartupOverclock(app::TMainForm& form, bool runAtStartup);
-// Stores "8500" = 1 or 0 from check8500OC; reports its own failure.
-void WriteCardType(app::TMainForm& form);
+class OCPanel {
+ public:
+  // Builds the page's controls on `tabOC` in their design state and wires
+  // their handlers. `platform` and `app` must outlive the page.
+  OCPanel(ui::TabSheet& tabOC, platform::Platform& platform, ui::Application& app);
+
+  // Raised by every user input that marks the main window modified (mouse
+  // presses on the check boxes and "Default Settings", the focus entering a
+  // track bar or a preset list) and after "Apply Settings" has programmed
+  // the card.
+  std::function<void()> onModified;
+
+  // Start-up: unchecks checkSync, clears the pending flag, reads the card
+  // into the page (or disables the page when the device or the card's clock
+  // data is unusable), closes the device, then sets checkRunAtStartup from
+  // "overclock" and check8500OC from "8500" of the program's key, writing 0
+  // for a value that cannot be read.
+  void InitOverclockPanel();
+  // True once InitOverclockPanel has run to its end, so Apply may store the
+  // page's state. A missing program key does not stop it: both boxes are
+  // then unchecked and nothing could be written.
+  bool startupLoaded() const { return startupLoaded_; }
+
+  // Apply: registers the start-up overclock (the Run value, "overclock" = 1
+  // and the "OCInfo" values) or removes it (the Run value deleted,
+  // "overclock" = 0). A registry error ends it and is raised to the caller.
+  void WriteStartupOverclock(bool registered);
+  // Apply: "8500" from check8500OC; a failure is reported in a message box
+  // and Apply goes on.
+  void WriteCardType();
+
+  // Reads the card into the page; raises when its clocks cannot be computed.
+  // The device must be open.
+  void ShowClocks();
+  void DisableOverclockPanel();
+  void SetApplyOCEnabled(bool enabled);
+
+  // Handlers, named after control and event.
+  void trackCoreSpeedChange();
+  void trackMEMSpeedChange();
+  void comboTimingsChange();
+  void comboLatencyChange();
+  void checkSyncClick();
+  void check8500OCClick();
+  void buttApplyOCClick();
+  void butDefaultClick();
+  // Mouse release on checkSync, check8500OC and the three apply boxes.
+  void checkapplyclockMouseUp(ui::MouseButton button);
+  // Mouse presses and focus that only mark the window modified.
+  void checkVSyncMouseDown(ui::MouseButton button);
+  void checkapplyclockMouseDown(ui::MouseButton button);
+  void checkapplytimingMouseDown(ui::MouseButton button);
+  void checkapplylatencyMouseDown(ui::MouseButton button);
+  void butDefaultMouseDown(ui::MouseButton button);
+  void comboAnisoD3DEnter();
+
+  // State of the last readout and of "Apply Settings".
+  bool pending() const { return pending_; }
+  float clockStep() const { return clockStep_; }
+  float coreClock() const { return coreClock_; }
+  float memoryClock() const { return memoryClock_; }
+
+  // The page's controls.
+  ui::GroupBox* groupOC = nullptr;
+  ui::TrackBar* trackCoreSpeed = nullptr;
+  ui::TrackBar* trackMEMSpeed = nullptr;
+  ui::Label* labelCore1 = nullptr;
+  ui::Label* labelcore2 = nullptr;
+  ui::Label* labelCoreSpeed = nullptr;
+  ui::Label* Label20 = nullptr;
+  ui::Label* labelMem1 = nullptr;
+  ui::Label* labelmem2 = nullptr;
+  ui::Label* labelMEMSpeed = nullptr;
+  ui::Label* Label21 = nullptr;
+  ui::CheckBox* checkSync = nullptr;
+  ui::CheckBox* check8500OC = nullptr;
+  ui::GroupBox* groupTimings = nullptr;
+  ui::ComboBox* comboTimings = nullptr;
+  ui::GroupBox* groupLatency = nullptr;
+  ui::ComboBox* comboLatency = nullptr;
+  ui::Button* butDefault = nullptr;
+  ui::Button* buttApplyOC = nullptr;
+  ui::CheckBox* checkapplyclock = nullptr;
+  ui::CheckBox* checkapplytiming = nullptr;
+  ui::CheckBox* checkapplylatency = nullptr;
+  ui::CheckBox* checkRunAtStartup = nullptr;
+
+ private:
+  void buildClockGroup(ui::TabSheet& tabOC);
+  void buildPresetsAndActions(ui::TabSheet& tabOC);
+  void wireHandlers();
+  void trackChange(ui::TrackBar& moved, ui::Label& movedLabel, ui::TrackBar& other,
+                   ui::Label& otherLabel);
+  void readStartupFlag(const char* value, ui::CheckBox& box);
+  void writeOCInfo();
+  void removeRunValue();
+  void modified();
+
+  platform::Platform& platform_;
+  ui::Application& app_;
+  R6Probe probe_;
+  ClockProgrammer clocks_;
+  float coreClock_ = 0;
+  float memoryClock_ = 0;
+  float clockStep_ = 0;
+  bool pending_ = false;
+  bool startupLoaded_ = false;
+};
+
+// The clock as the page shows it: two decimals and a point, whatever the
+// user's locale ("164.25", "99.50").
+std::string clockCaption(float mhz);
+
+// The integer nearest to x, halves to the even one.
+int roundHalfEven(float x);
 
 }  // namespace kl::overclock
+
+// Temporary, until the main window composes the page.
+#include "overclock/OCPanelLegacy.h"
