@@ -37,9 +37,12 @@ double millisecondsPer(int repeats, F&& f) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count() / repeats;
 }
 
-std::vector<settings::TReg> allBindings(app::TMainForm& form) {
+std::vector<settings::TReg> allBindings(settings::SettingPages& pages) {
   std::vector<settings::TReg> all;
-  for (const auto& group : form.groupBindings) all.insert(all.end(), group.begin(), group.end());
+  for (std::size_t g = 0; g < settings::kGroupCount; ++g) {
+    const auto& group = pages.bindings(static_cast<settings::Group>(g));
+    all.insert(all.end(), group.begin(), group.end());
+  }
   return all;
 }
 
@@ -85,7 +88,7 @@ int main(int argc, char** argv) {
   ui::HeadlessBackend backend;
   app::Program program(platform, backend);
   program.createWindows();
-  app::TMainForm& form = *program.windows().MainForm;
+  settings::SettingPages& form = *program.windows().MainForm->settingPages;
   const auto all = allBindings(form);
   const std::string profile = profileFile();
 

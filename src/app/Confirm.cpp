@@ -21,6 +21,7 @@ TConfirmation::TConfirmation(ui::Application& app) : Form(app, "Confirmation"), 
   setDefaultButton(butOk);
   timer.setInterval(10);
   timer.onTimer = [this] { timerTick(); };
+  onClose = [this] { timer.setEnabled(false); };
   FormCreate();
 }
 
@@ -31,7 +32,11 @@ void TConfirmation::FormCreate() {
 
 void TConfirmation::timerTick() {
   progConfirm->setPosition(progConfirm->position() + 1);
-  if (progConfirm->position() == 100) butOk->setEnabled(true);
+  // Full: OK may close it now, and the timer has nothing left to do.
+  if (progConfirm->position() == 100) {
+    butOk->setEnabled(true);
+    timer.setEnabled(false);
+  }
 }
 
 void TConfirmation::butOkClick() { close(); }

@@ -1,6 +1,5 @@
 // The main window's controls, their layout and their event wiring.
 #include "app/MainProg.h"
-#include "settings/Pages.h"
 #include "ui/layout.h"
 
 namespace kl::app {
@@ -26,11 +25,6 @@ ui::Label* infoRow(ui::GroupBox& g, const std::string& name, const std::string& 
   addLabel(g, name + "Caption", caption, 12, y, 100, true);
   addLabel(g, name + "Colon", ":", 115, y, 8, true);
   return &addLabel(g, name, "Can't detect", 128, y, 250);
-}
-
-ui::CheckBox& check(ui::Control& parent, const std::string& name, const std::string& caption,
-                    int x, int y, int width = 250) {
-  return ui::place<ui::CheckBox>(parent, name, caption, {x, y, width, 17});
 }
 
 }  // namespace
@@ -135,31 +129,26 @@ void TMainForm::buildSysInfoPage() {
   speedclearreg->setBounds(400, 28, 165, 25);
 }
 
-// The six setting pages; the mode pages' controls that start-up reaches.
-void TMainForm::buildSettingControls() {
-  settings::buildDirectXPages(*this);
-  settings::buildOpenGLPages(*this);
-  settings::buildDesktopPages(*this);
-
-  listCusRes = &tabCustomRes->add<ui::CheckListBox>("listCusRes");
-  listCusRes->setBounds(8, 8, 250, 350);
-  groupRes = &group(*tabRefreshrates, "groupRes", " Refreshrates ", 8, 4, 576, 330);
-}
-
-void TMainForm::buildOverclockControls() {
-  checkSync = &check(*tabOC, "checkSync", "Use synchronous clocks", 12, 290);
-  check8500OC = &check(*tabOC, "check8500OC", "Radeon 7500/8500 Overclocking", 12, 312);
-  checkRunAtStartup = &check(*tabOC, "checkRunAtStartup", "Overclock the Radeon at Windows startup", 12, 334);
+// Each page builds its controls on its own tab sheet and raises "modified".
+void TMainForm::buildPages() {
+  settingPages = std::make_unique<settings::SettingPages>(
+      settings::SettingSheets{*tabDirectX, *DirectXAdv, *tabOpenGL, *tabOpenGLP, *DVD, *WindowsGUI},
+      platform_, app());
+  ocPanel = std::make_unique<overclock::OCPanel>(*tabOC, platform_, app());
+  customResPage = std::make_unique<modes::CustomResPage>(*tabCustomRes, platform_, app());
+  refreshRatesPage = std::make_unique<modes::RefreshRatesPage>(*tabRefreshrates, platform_, app());
 }
 
 void TMainForm::wireHandlers() {
   buttonApply->onClick = [this] { buttonApplyClick(); };
   buttonOK->onClick = [this] { buttonOKClick(); };
   buttonCANCEL->onClick = [this] { buttonCANCELClick(); };
-  auto markOnPress = [this](ui::MouseButton b) { checkVSyncMouseDown(b); };
-  for (ui::CheckBox* box : {checkRunAtStartup, checkSync, check8500OC}) box->onMouseDown = markOnPress;
-  listCusRes->onEnter = [this] { listCusResEnter(); };
-  groupRes->onEnter = [this] { groupResEnter(); };
+  const auto mark = [this] { markModified(); };
+  settingPages->setOnModified(mark);
+  ocPanel->onModified = mark;
+  customResPage->onModified = mark;
+  refreshRatesPage->onModified = mark;
+  refreshRatesPage->onRatesEntered = [this] { refreshRatesEntered = true; };
 }
 
 }  // namespace kl::app

@@ -4,8 +4,8 @@
 #include "app/SysInfoPage.h"
 #include "app/about.h"
 #include "app/help.h"
-#include "modes/PageRoutines.h"
-#include "overclock/OCPanel.h"
+#include "modes/CusResForm.h"
+#include "modes/ModeList.h"
 #include "platform/error.h"
 #include "platform/registry_access.h"
 #include "settings/BindingGroups.h"
@@ -28,8 +28,7 @@ TMainForm::TMainForm(ui::Application& app, platform::Platform& platform, Windows
   buildMenu();
   buildTray();
   buildSysInfoPage();
-  buildSettingControls();
-  buildOverclockControls();
+  buildPages();
   wireHandlers();
   // The creation handler: an error that ends start-up is shown and the
   // window is still created, with what was loaded until then.
@@ -52,30 +51,32 @@ void TMainForm::clearModified() {
   setCaption("Kestrelune");
 }
 
+void TMainForm::connectDialogs() {
+  refreshRatesPage->setPrompts(windows_.formRestartRR, windows_.formRestartApplyRR);
+  customResPage->setPrompt(windows_.formCusRes);
+}
+
 // ---- start-up
 
 void TMainForm::startRoutine() {
   if (!passVersionGate()) return;
   firstRunReset();
   showDriverLines();
-  modes::LoadCustomResolutionChecks(*this);
-  modes::BuildRefreshRatePage(*this);
+  loadCustomResolutionChecks();
+  refreshRatesPage->BuildRefreshRatePage();
   driverRemovalConfirmed = false;
   refreshRatesEntered = false;
   TabPages->setPageIndex(0);
-  trackLODChange();
-  trackSubPixelPrecisionChange();
-  trackTruFormChange();
-  checkSync->setChecked(false);
+  settingPages->openGL.trackLODChange();
+  settingPages->openGL.trackSubPixelPrecisionChange();
+  settingPages->directX.trackTruFormChange();
   const std::string profiles = sysinfo::GetInstallPath(platform_) + "Profiles";
   OpenProfile->initialDir = profiles;
   SaveProfile->initialDir = profiles;
-  initOverclockPage();
-  readStartupFlag("overclock", *checkRunAtStartup);
-  readStartupFlag("8500", *check8500OC);
+  ocPanel->InitOverclockPanel();
   FillSystemInfo(*this);
-  settings::CreateAllKeys(*this);
-  settings::LoadAllKeys(*this, kRegister, "");
+  settings::CreateAllKeys(*settingPages);
+  settings::LoadAllKeys(*settingPages, kRegister, "");
 }
 
 bool TMainForm::passVersionGate() {
@@ -94,13 +95,7 @@ void TMainForm::firstRunReset() {
     RegistryAccess own(platform_.registry, platform::kHkeyCurrentUser);
     own.openKey(kProgramKey, false);
     if (own.readString("FirstRun") != "Yes") return;
-    {
-      RegistryAccess driver(platform_.registry, platform::kHkeyLocalMachine);
-      driver.openKey(settings::GetDriverKey(platform_, app()), false);
-      for (const char* name : {"DALRestrictedModesBCD", "DALRestrictedModesBCD1",
-                               "DALRestrictedModesBCD2", "DALRestrictedModesBCD3"})
-        driver.writeBinaryData(name, nullptr, 0);
-    }
+    modes::ClearRestrictedModes(platform_, app());
     own.writeString("FirstRun", "No");
   } catch (const std::exception&) {
     // Swallowed: start-up goes on, and the reset is retried next time.
@@ -127,33 +122,14 @@ void TMainForm::showDriverLines() {
   statusBar->setPanelText(0, "Kestrelune " + sysinfo::GetProgramVersion(platform_));
 }
 
-void TMainForm::initOverclockPage() {
-  overclockPending = false;
-  overclock::InitClockInfo(*this);
+// A list that cannot be read is reported and leaves every item unchecked;
+// start-up goes on.
+void TMainForm::loadCustomResolutionChecks() {
   try {
-    overclock::ShowClocks(*this);
-  } catch (const std::exception&) {
-    overclock::DisableOverclockPanel(*this);
+    customResPage->LoadCustomResolutionChecks();
+  } catch (const std::exception& e) {
+    app().handleException(e);
   }
-  overclock::CloseProbe(*this);
-}
-
-// "overclock" and "8500": 1 checks the box, any other number unchecks it;
-// a value that cannot be read is written as 0. Without the program's key
-// that write fails too: the box stays unchecked and start-up goes on.
-void TMainForm::readStartupFlag(const std::string& value, ui::CheckBox& box) {
-  RegistryAccess own(platform_.registry, platform::kHkeyCurrentUser);
-  own.openKey(kProgramKey, false);
-  try {
-    box.setChecked(own.readInteger(value) == 1);
-    return;
-  } catch (const Error&) {
-  }
-  try {
-    own.writeInteger(value, 0);
-  } catch (const Error&) {
-  }
-  box.setChecked(false);
 }
 
 // ---- commands
@@ -162,11 +138,11 @@ void TMainForm::buttonApplyClick() {
   if (settingsModified) {
     windows_.Confirmation = &app().createForm<TConfirmation>();
     windows_.Confirmation->showModal();
-    settings::SaveAllKeys(*this, kRegister, "");
-    overclock::WriteStartupOverclock(*this, checkRunAtStartup->checked());
-    overclock::WriteCardType(*this);
-    modes::WriteCustomResolutions(*this);
-    if (refreshRatesEntered) modes::ApplyRefreshRates(*this);
+    settings::SaveAllKeys(*settingPages, kRegister, "");
+    ocPanel->WriteStartupOverclock(ocPanel->checkRunAtStartup->checked());
+    ocPanel->WriteCardType();
+    customResPage->WriteCustomResolutions();
+    if (refreshRatesEntered) refreshRatesPage->ApplyRefreshRates();
   }
   clearModified();
 }
@@ -195,39 +171,6 @@ void TMainForm::menuitemHelpClick() { windows_.formHelp->show(); }
 void TMainForm::menuitemAboutClick() {
   windows_.formAbout = &app().createForm<TformAbout>(platform_);
   windows_.formAbout->showModal();
-}
-
-// ---- marker handlers
-
-void TMainForm::checkVSyncMouseDown(ui::MouseButton) { markModified(); }
-
-// The strength bar follows the box on every change of its state (the
-// box's click event), so it is enabled exactly when the box is checked,
-// whether the box was toggled by the left button or by the keyboard; a
-// press of another button, which does not toggle, leaves both alone.
-void TMainForm::checkEnableTruFormMouseDown(ui::MouseButton) { markModified(); }
-
-void TMainForm::checkEnableTruFormClick() {
-  trackTruForm->setEnabled(checkEnableTruForm->checked());
-}
-
-void TMainForm::comboAnisoD3DEnter() { markModified(); }
-
-void TMainForm::listCusResEnter() { markModified(); }
-
-void TMainForm::groupResEnter() {
-  markModified();
-  refreshRatesEntered = true;
-}
-
-void TMainForm::trackLODChange() { labelLODC->setText(std::to_string(trackLOD->position())); }
-
-void TMainForm::trackSubPixelPrecisionChange() {
-  labelSubPix->setText(std::to_string(trackSubPixelPrecision->position()));
-}
-
-void TMainForm::trackTruFormChange() {
-  labelTruStr->setText(std::to_string(trackTruForm->position()));
 }
 
 }  // namespace kl::app

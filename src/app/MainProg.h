@@ -1,12 +1,15 @@
 #pragma once
-// The main window: ten pages, the menu bar, the status line, the modified
-// marker, start-up and the Apply / OK / Cancel commands.
-#include <array>
+// The main window: the frame (logo, ten tabs, Apply / OK / Cancel, status
+// line, menus, tray icon, profile dialogs), the pages it composes, the
+// modified marker, start-up and the commands.
 #include <memory>
 #include <string>
 
 #include "app/Program.h"
-#include "settings/Bindings.h"
+#include "modes/CustomRes.h"
+#include "modes/refreshrates.h"
+#include "overclock/OCPanel.h"
+#include "settings/SettingPages.h"
 #include "ui/components.h"
 #include "ui/controls.h"
 #include "ui/menu.h"
@@ -21,6 +24,8 @@ class TMainForm : public ui::Form {
 
   platform::Platform& platform() { return platform_; }
   Windows& windows() { return windows_; }
+  // Hands the pages the dialogs created after this window.
+  void connectDialogs();
 
   void markModified();
   void clearModified();
@@ -33,7 +38,6 @@ class TMainForm : public ui::Form {
   bool settingsModified = false;
   bool refreshRatesEntered = false;
   bool driverRemovalConfirmed = false;
-  bool overclockPending = false;
 
   // The frame.
   ui::Image* logo = nullptr;
@@ -73,8 +77,11 @@ class TMainForm : public ui::Form {
   ui::Label* labelDesktop = nullptr;
   ui::SpeedButton* speedclearreg = nullptr;
 
-  // The bindings of the seven groups, in the order of settings::Group.
-  std::array<settings::GroupBindings, 7> groupBindings;
+  // The pages of their subsystems, each on its tab sheet.
+  std::unique_ptr<settings::SettingPages> settingPages;
+  std::unique_ptr<overclock::OCPanel> ocPanel;
+  std::unique_ptr<modes::CustomResPage> customResPage;
+  std::unique_ptr<modes::RefreshRatesPage> refreshRatesPage;
 
   // Profiles.
   void menuitemSaveClick();
@@ -83,42 +90,7 @@ class TMainForm : public ui::Form {
   void OpenProfilesystrayClick();
   void Close1Click();
 
-  // ---- setting pages: controls the page builders keep pointers to
-  // The value controls of the Direct3D and OpenGL settings; the check boxes
-  // that are bindings of their own are found by name.
-  ui::ComboBox* comboZBuff = nullptr;
-  ui::CheckBox* check8Stencil = nullptr;
-  ui::SpinEdit* spinZCompres = nullptr;
-  ui::ComboBox* comboAlphaBlend = nullptr;
-  ui::ComboBox* comboAnisoD3D = nullptr;
-  ui::ComboBox* comboAniso = nullptr;
-  void comboZBuffChange();
-  // ---- end of setting pages
-
-  // Controls of other pages that start-up and the marker reach.
-  ui::CheckBox* checkEnableTruForm = nullptr;
-  ui::TrackBar* trackTruForm = nullptr;
-  ui::Label* labelTruStr = nullptr;
-  ui::TrackBar* trackLOD = nullptr;
-  ui::Label* labelLODC = nullptr;
-  ui::TrackBar* trackSubPixelPrecision = nullptr;
-  ui::Label* labelSubPix = nullptr;
-  ui::CheckBox* checkRunAtStartup = nullptr;
-  ui::CheckBox* check8500OC = nullptr;
-  ui::CheckBox* checkSync = nullptr;
-  ui::CheckListBox* listCusRes = nullptr;
-  ui::GroupBox* groupRes = nullptr;
-
-  // Event handlers.
-  void checkVSyncMouseDown(ui::MouseButton button);
-  void checkEnableTruFormMouseDown(ui::MouseButton button);
-  void checkEnableTruFormClick();
-  void comboAnisoD3DEnter();
-  void listCusResEnter();
-  void groupResEnter();
-  void trackLODChange();
-  void trackSubPixelPrecisionChange();
-  void trackTruFormChange();
+  // Menu commands.
   void Options1Click();
   void Exit1Click();
   void menuOverclClick();
@@ -133,16 +105,14 @@ class TMainForm : public ui::Form {
   void buildTray();
   void setUpProfileDialogs();
   void buildSysInfoPage();
-  void buildSettingControls();
-  void buildOverclockControls();
+  void buildPages();
   void wireHandlers();
 
   void startRoutine();
   bool passVersionGate();
   void firstRunReset();
   void showDriverLines();
-  void readStartupFlag(const std::string& value, ui::CheckBox& box);
-  void initOverclockPage();
+  void loadCustomResolutionChecks();
 
   platform::Platform& platform_;
   Windows& windows_;

@@ -23,12 +23,12 @@ void TMainForm::setUpProfileDialogs() {
 // The main menu's save leaves the window not modified, also when cancelled;
 // a failed write ends it before that.
 void TMainForm::menuitemSaveClick() {
-  if (SaveProfile->execute()) settings::SaveAllKeys(*this, kProfile, SaveProfile->fileName);
+  if (SaveProfile->execute()) settings::SaveAllKeys(*settingPages, kProfile, SaveProfile->fileName);
   clearModified();
 }
 
 void TMainForm::SaveProfilesystrayClick() {
-  if (SaveProfile->execute()) settings::SaveAllKeys(*this, kProfile, SaveProfile->fileName);
+  if (SaveProfile->execute()) settings::SaveAllKeys(*settingPages, kProfile, SaveProfile->fileName);
 }
 
 // A profile is applied at once: after loading (or a cancelled dialog) the
@@ -43,7 +43,7 @@ void TMainForm::menuitemOpenClick() {
                        ui::kMbOk | ui::kMbIconWarning);
       return;
     }
-    settings::LoadAllKeysFromProfile(*this, file);
+    settings::LoadAllKeysFromProfile(*settingPages, file);
   }
   markModified();
   buttonApplyClick();

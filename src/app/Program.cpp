@@ -28,6 +28,7 @@ void Program::createWindows() {
   windows_.formOptions = &app_.createForm<settings::TformOptions>(platform_);
   windows_.formRestartRR = &app_.createForm<modes::TformRestartRR>();
   windows_.formRestartApplyRR = &app_.createForm<modes::TformRestartApplyRR>();
+  windows_.MainForm->connectDialogs();
 }
 
 void Program::run() { app_.run(); }

@@ -132,6 +132,3 @@ std::string clockCaption(float mhz);
 int roundHalfEven(float x);
 
 }  // namespace kl::overclock
-
-// Temporary, until the main window composes the page.
-#include "overclock/OCPanelLegacy.h"

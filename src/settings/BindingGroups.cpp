@@ -1,118 +1,116 @@
 #include "settings/BindingGroups.h"
 
-#include "app/MainProg.h"
 #include "settings/Catalogues.h"
+#include "settings/SettingPages.h"
 
 namespace kl::settings {
 namespace {
 
-GroupBindings& bindingsOf(TMainForm& form, Group g) {
-  return form.groupBindings[static_cast<std::size_t>(g)];
+void create(SettingPages& pages, Group g) { createGroup(pages, catalogueOf(g), pages.bindings(g)); }
+
+void save(SettingPages& pages, Group g, const std::string& mode, const std::string& file) {
+  saveGroup(pages, catalogueOf(g), pages.bindings(g), mode, file);
 }
 
-void create(TMainForm& form, Group g) { createGroup(form, catalogueOf(g), bindingsOf(form, g)); }
-
-void save(TMainForm& form, Group g, const std::string& mode, const std::string& file) {
-  saveGroup(form, catalogueOf(g), bindingsOf(form, g), mode, file);
-}
-
-void load(TMainForm& form, Group g, const std::string& mode, const std::string& file) {
-  loadGroup(form, catalogueOf(g), bindingsOf(form, g), mode, file);
+// A group counts as loaded once a load of it ran to its end.
+void load(SettingPages& pages, Group g, const std::string& mode, const std::string& file) {
+  loadGroup(pages, catalogueOf(g), pages.bindings(g), mode, file);
+  pages.setLoaded(g, true);
 }
 
 }  // namespace
 
-void CreateDirectXKeys(TMainForm& form) { create(form, Group::DirectX); }
-void CreateDirectXAdvancedKeys(TMainForm& form) { create(form, Group::DirectXAdvanced); }
-void CreateOpenGLKeys(TMainForm& form) { create(form, Group::OpenGL); }
-void CreateOpenGLPrivateKeys(TMainForm& form) { create(form, Group::OpenGLPrivate); }
-void CreateDVDKeys(TMainForm& form) { create(form, Group::DVD); }
-void CreateDesktopKeys(TMainForm& form) { create(form, Group::Desktop); }
-void CreateDriverTabKeys(TMainForm& form) { create(form, Group::DriverTabs); }
+void CreateDirectXKeys(SettingPages& pages) { create(pages, Group::DirectX); }
+void CreateDirectXAdvancedKeys(SettingPages& pages) { create(pages, Group::DirectXAdvanced); }
+void CreateOpenGLKeys(SettingPages& pages) { create(pages, Group::OpenGL); }
+void CreateOpenGLPrivateKeys(SettingPages& pages) { create(pages, Group::OpenGLPrivate); }
+void CreateDVDKeys(SettingPages& pages) { create(pages, Group::DVD); }
+void CreateDesktopKeys(SettingPages& pages) { create(pages, Group::Desktop); }
+void CreateDriverTabKeys(SettingPages& pages) { create(pages, Group::DriverTabs); }
 
-void SaveDirectXKeys(TMainForm& form, const std::string& mode, const std::string& fileName) {
-  save(form, Group::DirectX, mode, fileName);
+void SaveDirectXKeys(SettingPages& pages, const std::string& mode, const std::string& fileName) {
+  save(pages, Group::DirectX, mode, fileName);
 }
-void SaveDirectXAdvancedKeys(TMainForm& form, const std::string& mode, const std::string& fileName) {
-  save(form, Group::DirectXAdvanced, mode, fileName);
+void SaveDirectXAdvancedKeys(SettingPages& pages, const std::string& mode, const std::string& fileName) {
+  save(pages, Group::DirectXAdvanced, mode, fileName);
 }
-void SaveOpenGLKeys(TMainForm& form, const std::string& mode, const std::string& fileName) {
-  save(form, Group::OpenGL, mode, fileName);
+void SaveOpenGLKeys(SettingPages& pages, const std::string& mode, const std::string& fileName) {
+  save(pages, Group::OpenGL, mode, fileName);
 }
-void SaveOpenGLPrivateKeys(TMainForm& form, const std::string& mode, const std::string& fileName) {
-  save(form, Group::OpenGLPrivate, mode, fileName);
+void SaveOpenGLPrivateKeys(SettingPages& pages, const std::string& mode, const std::string& fileName) {
+  save(pages, Group::OpenGLPrivate, mode, fileName);
 }
-void SaveDVDKeys(TMainForm& form, const std::string& mode, const std::string& fileName) {
-  save(form, Group::DVD, mode, fileName);
+void SaveDVDKeys(SettingPages& pages, const std::string& mode, const std::string& fileName) {
+  save(pages, Group::DVD, mode, fileName);
 }
-void SaveDesktopKeys(TMainForm& form, const std::string& mode, const std::string& fileName) {
-  save(form, Group::Desktop, mode, fileName);
+void SaveDesktopKeys(SettingPages& pages, const std::string& mode, const std::string& fileName) {
+  save(pages, Group::Desktop, mode, fileName);
 }
-void SaveDriverTabKeys(TMainForm& form, const std::string& mode, const std::string& fileName) {
-  save(form, Group::DriverTabs, mode, fileName);
-}
-
-void LoadDirectXKeys(TMainForm& form, const std::string& mode, const std::string& fileName) {
-  load(form, Group::DirectX, mode, fileName);
-}
-void LoadDirectXAdvancedKeys(TMainForm& form, const std::string& mode, const std::string& fileName) {
-  load(form, Group::DirectXAdvanced, mode, fileName);
-}
-void LoadOpenGLKeys(TMainForm& form, const std::string& mode, const std::string& fileName) {
-  load(form, Group::OpenGL, mode, fileName);
-}
-void LoadOpenGLPrivateKeys(TMainForm& form, const std::string& mode, const std::string& fileName) {
-  load(form, Group::OpenGLPrivate, mode, fileName);
-}
-void LoadDVDKeys(TMainForm& form, const std::string& mode, const std::string& fileName) {
-  load(form, Group::DVD, mode, fileName);
-}
-void LoadDesktopKeys(TMainForm& form, const std::string& mode, const std::string& fileName) {
-  load(form, Group::Desktop, mode, fileName);
-}
-void LoadDriverTabKeys(TMainForm& form, const std::string& mode, const std::string& fileName) {
-  load(form, Group::DriverTabs, mode, fileName);
+void SaveDriverTabKeys(SettingPages& pages, const std::string& mode, const std::string& fileName) {
+  save(pages, Group::DriverTabs, mode, fileName);
 }
 
-void CreateAllKeys(TMainForm& form) {
-  CreateDirectXKeys(form);
-  CreateDirectXAdvancedKeys(form);
-  CreateOpenGLKeys(form);
-  CreateOpenGLPrivateKeys(form);
-  CreateDVDKeys(form);
-  CreateDesktopKeys(form);
-  CreateDriverTabKeys(form);
+void LoadDirectXKeys(SettingPages& pages, const std::string& mode, const std::string& fileName) {
+  load(pages, Group::DirectX, mode, fileName);
+}
+void LoadDirectXAdvancedKeys(SettingPages& pages, const std::string& mode, const std::string& fileName) {
+  load(pages, Group::DirectXAdvanced, mode, fileName);
+}
+void LoadOpenGLKeys(SettingPages& pages, const std::string& mode, const std::string& fileName) {
+  load(pages, Group::OpenGL, mode, fileName);
+}
+void LoadOpenGLPrivateKeys(SettingPages& pages, const std::string& mode, const std::string& fileName) {
+  load(pages, Group::OpenGLPrivate, mode, fileName);
+}
+void LoadDVDKeys(SettingPages& pages, const std::string& mode, const std::string& fileName) {
+  load(pages, Group::DVD, mode, fileName);
+}
+void LoadDesktopKeys(SettingPages& pages, const std::string& mode, const std::string& fileName) {
+  load(pages, Group::Desktop, mode, fileName);
+}
+void LoadDriverTabKeys(SettingPages& pages, const std::string& mode, const std::string& fileName) {
+  load(pages, Group::DriverTabs, mode, fileName);
 }
 
-void SaveAllKeys(TMainForm& form, const std::string& mode, const std::string& fileName) {
-  SaveDirectXKeys(form, mode, fileName);
-  SaveDirectXAdvancedKeys(form, mode, fileName);
-  SaveOpenGLKeys(form, mode, fileName);
-  SaveOpenGLPrivateKeys(form, mode, fileName);
-  SaveDVDKeys(form, mode, fileName);
-  SaveDesktopKeys(form, mode, fileName);
-  SaveDriverTabKeys(form, mode, fileName);
+void CreateAllKeys(SettingPages& pages) {
+  CreateDirectXKeys(pages);
+  CreateDirectXAdvancedKeys(pages);
+  CreateOpenGLKeys(pages);
+  CreateOpenGLPrivateKeys(pages);
+  CreateDVDKeys(pages);
+  CreateDesktopKeys(pages);
+  CreateDriverTabKeys(pages);
 }
 
-void LoadAllKeys(TMainForm& form, const std::string& mode, const std::string& fileName) {
-  LoadDirectXKeys(form, mode, fileName);
-  LoadDirectXAdvancedKeys(form, mode, fileName);
-  LoadOpenGLKeys(form, mode, fileName);
-  LoadOpenGLPrivateKeys(form, mode, fileName);
-  LoadDVDKeys(form, mode, fileName);
-  LoadDesktopKeys(form, mode, fileName);
-  LoadDriverTabKeys(form, mode, fileName);
+void SaveAllKeys(SettingPages& pages, const std::string& mode, const std::string& fileName) {
+  SaveDirectXKeys(pages, mode, fileName);
+  SaveDirectXAdvancedKeys(pages, mode, fileName);
+  SaveOpenGLKeys(pages, mode, fileName);
+  SaveOpenGLPrivateKeys(pages, mode, fileName);
+  SaveDVDKeys(pages, mode, fileName);
+  SaveDesktopKeys(pages, mode, fileName);
+  SaveDriverTabKeys(pages, mode, fileName);
 }
 
-void LoadAllKeysFromProfile(TMainForm& form, const std::string& fileName) {
+void LoadAllKeys(SettingPages& pages, const std::string& mode, const std::string& fileName) {
+  LoadDirectXKeys(pages, mode, fileName);
+  LoadDirectXAdvancedKeys(pages, mode, fileName);
+  LoadOpenGLKeys(pages, mode, fileName);
+  LoadOpenGLPrivateKeys(pages, mode, fileName);
+  LoadDVDKeys(pages, mode, fileName);
+  LoadDesktopKeys(pages, mode, fileName);
+  LoadDriverTabKeys(pages, mode, fileName);
+}
+
+void LoadAllKeysFromProfile(SettingPages& pages, const std::string& fileName) {
   const std::string mode = "Profile";
-  LoadDirectXKeys(form, mode, fileName);
-  LoadDirectXAdvancedKeys(form, mode, fileName);
-  LoadOpenGLKeys(form, mode, fileName);
-  LoadDVDKeys(form, mode, fileName);
-  LoadDesktopKeys(form, mode, fileName);
-  LoadOpenGLPrivateKeys(form, mode, fileName);
-  LoadDriverTabKeys(form, mode, fileName);
+  LoadDirectXKeys(pages, mode, fileName);
+  LoadDirectXAdvancedKeys(pages, mode, fileName);
+  LoadOpenGLKeys(pages, mode, fileName);
+  LoadDVDKeys(pages, mode, fileName);
+  LoadDesktopKeys(pages, mode, fileName);
+  LoadOpenGLPrivateKeys(pages, mode, fileName);
+  LoadDriverTabKeys(pages, mode, fileName);
 }
 
 }  // namespace kl::settings

@@ -5,43 +5,39 @@
 // registry.
 #include <string>
 
-namespace kl::app {
-class TMainForm;
-}
-
 namespace kl::settings {
 
-using app::TMainForm;
+class SettingPages;
 
-void CreateDirectXKeys(TMainForm& form);
-void CreateDirectXAdvancedKeys(TMainForm& form);
-void CreateOpenGLKeys(TMainForm& form);
-void CreateOpenGLPrivateKeys(TMainForm& form);
-void CreateDVDKeys(TMainForm& form);
-void CreateDesktopKeys(TMainForm& form);
-void CreateDriverTabKeys(TMainForm& form);
+void CreateDirectXKeys(SettingPages& pages);
+void CreateDirectXAdvancedKeys(SettingPages& pages);
+void CreateOpenGLKeys(SettingPages& pages);
+void CreateOpenGLPrivateKeys(SettingPages& pages);
+void CreateDVDKeys(SettingPages& pages);
+void CreateDesktopKeys(SettingPages& pages);
+void CreateDriverTabKeys(SettingPages& pages);
 
-void SaveDirectXKeys(TMainForm& form, const std::string& mode, const std::string& fileName);
-void SaveDirectXAdvancedKeys(TMainForm& form, const std::string& mode, const std::string& fileName);
-void SaveOpenGLKeys(TMainForm& form, const std::string& mode, const std::string& fileName);
-void SaveOpenGLPrivateKeys(TMainForm& form, const std::string& mode, const std::string& fileName);
-void SaveDVDKeys(TMainForm& form, const std::string& mode, const std::string& fileName);
-void SaveDesktopKeys(TMainForm& form, const std::string& mode, const std::string& fileName);
-void SaveDriverTabKeys(TMainForm& form, const std::string& mode, const std::string& fileName);
+void SaveDirectXKeys(SettingPages& pages, const std::string& mode, const std::string& fileName);
+void SaveDirectXAdvancedKeys(SettingPages& pages, const std::string& mode, const std::string& fileName);
+void SaveOpenGLKeys(SettingPages& pages, const std::string& mode, const std::string& fileName);
+void SaveOpenGLPrivateKeys(SettingPages& pages, const std::string& mode, const std::string& fileName);
+void SaveDVDKeys(SettingPages& pages, const std::string& mode, const std::string& fileName);
+void SaveDesktopKeys(SettingPages& pages, const std::string& mode, const std::string& fileName);
+void SaveDriverTabKeys(SettingPages& pages, const std::string& mode, const std::string& fileName);
 
-void LoadDirectXKeys(TMainForm& form, const std::string& mode, const std::string& fileName);
-void LoadDirectXAdvancedKeys(TMainForm& form, const std::string& mode, const std::string& fileName);
-void LoadOpenGLKeys(TMainForm& form, const std::string& mode, const std::string& fileName);
-void LoadOpenGLPrivateKeys(TMainForm& form, const std::string& mode, const std::string& fileName);
-void LoadDVDKeys(TMainForm& form, const std::string& mode, const std::string& fileName);
-void LoadDesktopKeys(TMainForm& form, const std::string& mode, const std::string& fileName);
-void LoadDriverTabKeys(TMainForm& form, const std::string& mode, const std::string& fileName);
+void LoadDirectXKeys(SettingPages& pages, const std::string& mode, const std::string& fileName);
+void LoadDirectXAdvancedKeys(SettingPages& pages, const std::string& mode, const std::string& fileName);
+void LoadOpenGLKeys(SettingPages& pages, const std::string& mode, const std::string& fileName);
+void LoadOpenGLPrivateKeys(SettingPages& pages, const std::string& mode, const std::string& fileName);
+void LoadDVDKeys(SettingPages& pages, const std::string& mode, const std::string& fileName);
+void LoadDesktopKeys(SettingPages& pages, const std::string& mode, const std::string& fileName);
+void LoadDriverTabKeys(SettingPages& pages, const std::string& mode, const std::string& fileName);
 
 // All seven, in the order start-up and Apply use.
-void CreateAllKeys(TMainForm& form);
-void SaveAllKeys(TMainForm& form, const std::string& mode, const std::string& fileName);
-void LoadAllKeys(TMainForm& form, const std::string& mode, const std::string& fileName);
+void CreateAllKeys(SettingPages& pages);
+void SaveAllKeys(SettingPages& pages, const std::string& mode, const std::string& fileName);
+void LoadAllKeys(SettingPages& pages, const std::string& mode, const std::string& fileName);
 // Opening a profile loads OpenGL Private after Windows GUI.
-void LoadAllKeysFromProfile(TMainForm& form, const std::string& fileName);
+void LoadAllKeysFromProfile(SettingPages& pages, const std::string& fileName);
 
 }  // namespace kl::settings

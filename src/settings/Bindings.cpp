@@ -1,9 +1,9 @@
 #include "settings/Bindings.h"
 
-#include "app/MainProg.h"
 #include "platform/error.h"
 #include "platform/profile_files.h"
 #include "settings/DriverKey.h"
+#include "settings/SettingPages.h"
 #include "sysinfo/SysInfo_NT.h"
 
 namespace kl::settings {
@@ -68,17 +68,11 @@ class ProfileStorage : public Storage {
   Family family_;
 };
 
-std::unique_ptr<Storage> storageFor(TMainForm& form, const Catalogue& c, const std::string& mode,
-                                    const std::string& fileName) {
+std::unique_ptr<Storage> storageFor(SettingPages& pages, const Catalogue& c,
+                                    const std::string& mode, const std::string& fileName) {
   if (mode == "Profile")
-    return std::make_unique<ProfileStorage>(form.platform().profiles, fileName, c);
+    return std::make_unique<ProfileStorage>(pages.platform().profiles, fileName, c);
   return std::make_unique<RegistryStorage>(c.family);
-}
-
-ui::CheckBox& checkBoxOf(TMainForm& form, const BindingRow& row) {
-  auto* box = dynamic_cast<ui::CheckBox*>(form.find(row.control));
-  if (!box) throw Error(std::string("No check box ") + row.control);
-  return *box;
 }
 
 // The tri-state rule: checked and unchecked store their number, grayed clears.
@@ -102,9 +96,10 @@ ui::CheckState checkBoxState(const std::string& stored, Sense sense) {
                                                         : ui::CheckState::Unchecked;
 }
 
-void loadRow(TMainForm& form, const BindingRow& row, const TReg& reg, const std::string& stored) {
+void loadRow(SettingPages& pages, const BindingRow& row, const TReg& reg,
+             const std::string& stored) {
   if (row.rule)
-    row.rule->load(form, stored);
+    row.rule->load(pages, stored);
   else
     reg.box->setState(checkBoxState(stored, row.sense));
 }
@@ -117,24 +112,25 @@ int textToInt(const std::string& text) {
   return static_cast<int>(*value);
 }
 
-void createGroup(TMainForm& form, const Catalogue& catalogue, GroupBindings& bindings) {
-  const std::string version = sysinfo::GetWindowsVersion(form.platform(), 1);
+void createGroup(SettingPages& pages, const Catalogue& catalogue, GroupBindings& bindings) {
+  platform::Platform& p = pages.platform();
+  const std::string version = sysinfo::GetWindowsVersion(p, 1);
   bindings.clear();
   for (const BindingRow& row : catalogue.rows) {
-    const std::string path = ResolveKeyPath(form.platform(), form.app(), version, row.role);
-    bindings.push_back(TReg{std::make_shared<TRegKey>(form.platform().registry, path, row.valueName),
-                            "", row.rule ? nullptr : &checkBoxOf(form, row)});
+    const std::string path = ResolveKeyPath(p, pages.app(), version, row.role);
+    bindings.push_back(TReg{std::make_shared<TRegKey>(p.registry, path, row.valueName), "",
+                            row.rule ? nullptr : &pages.checkBox(row.control)});
   }
   for (std::size_t i = 0; i < bindings.size(); ++i) bindings[i].name = catalogue.rows[i].valueName;
 }
 
-void saveGroup(TMainForm& form, const Catalogue& catalogue, const GroupBindings& bindings,
+void saveGroup(SettingPages& pages, const Catalogue& catalogue, const GroupBindings& bindings,
                const std::string& mode, const std::string& fileName) {
-  auto storage = storageFor(form, catalogue, mode, fileName);
+  auto storage = storageFor(pages, catalogue, mode, fileName);
   for (std::size_t i = 0; i < catalogue.rows.size() && i < bindings.size(); ++i) {
     const BindingRow& row = catalogue.rows[i];
     const SaveAction action =
-        row.rule ? row.rule->save(form) : checkBoxAction(*bindings[i].box, row.sense);
+        row.rule ? row.rule->save(pages) : checkBoxAction(*bindings[i].box, row.sense);
     switch (action.kind) {
       case SaveAction::Kind::Store:
         storage->write(bindings[i], action.text);
@@ -148,11 +144,12 @@ void saveGroup(TMainForm& form, const Catalogue& catalogue, const GroupBindings&
   }
 }
 
-void loadGroup(TMainForm& form, const Catalogue& catalogue, const GroupBindings& bindings,
+void loadGroup(SettingPages& pages, const Catalogue& catalogue, const GroupBindings& bindings,
                const std::string& mode, const std::string& fileName) {
-  auto storage = storageFor(form, catalogue, mode, fileName);
+  auto storage = storageFor(pages, catalogue, mode, fileName);
   const auto loadAt = [&](std::size_t i) {
-    if (i < bindings.size()) loadRow(form, catalogue.rows[i], bindings[i], storage->read(bindings[i]));
+    if (i < bindings.size())
+      loadRow(pages, catalogue.rows[i], bindings[i], storage->read(bindings[i]));
   };
   if (catalogue.loadOrder.empty()) {
     for (std::size_t i = 0; i < catalogue.rows.size(); ++i) loadAt(i);

@@ -11,16 +11,17 @@
 
 #include "settings/C_RegKey.h"
 
-namespace kl::app {
-class TMainForm;
-}
 namespace kl::ui {
 class CheckBox;
 }
 
 namespace kl::settings {
 
-using app::TMainForm;
+class SettingPages;
+
+// The seven binding groups, in the order start-up and Apply run them.
+enum class Group { DirectX, DirectXAdvanced, OpenGL, OpenGLPrivate, DVD, Desktop, DriverTabs };
+constexpr std::size_t kGroupCount = 7;
 
 enum class Family { Text, Dword, BinaryFlag };
 enum class Sense { Direct, Inverted };
@@ -39,13 +40,13 @@ struct SaveAction {
 
 // A value control's mapping to its stored text. Check-box rows have none.
 struct ValueRule {
-  SaveAction (*save)(TMainForm& form);
+  SaveAction (*save)(SettingPages& pages);
   // Sets the controls from the stored text, "-1" when not set.
-  void (*load)(TMainForm& form, const std::string& stored);
+  void (*load)(SettingPages& pages, const std::string& stored);
 };
 
 struct BindingRow {
-  const char* control;    // the check box, or the value control, on the main window
+  const char* control;    // the check box, or the value control, on its page
   const char* role;       // "D3D", "OGL", "OGLP" or "Driver"
   const char* valueName;  // registry value and profile key
   Sense sense = Sense::Direct;
@@ -70,10 +71,10 @@ struct TReg {
 
 using GroupBindings = std::vector<TReg>;  // in catalogue row order
 
-void createGroup(TMainForm& form, const Catalogue& catalogue, GroupBindings& bindings);
-void saveGroup(TMainForm& form, const Catalogue& catalogue, const GroupBindings& bindings,
+void createGroup(SettingPages& pages, const Catalogue& catalogue, GroupBindings& bindings);
+void saveGroup(SettingPages& pages, const Catalogue& catalogue, const GroupBindings& bindings,
                const std::string& mode, const std::string& fileName);
-void loadGroup(TMainForm& form, const Catalogue& catalogue, const GroupBindings& bindings,
+void loadGroup(SettingPages& pages, const Catalogue& catalogue, const GroupBindings& bindings,
                const std::string& mode, const std::string& fileName);
 
 // The platform library's StrToInt: raises "'%s' is not a valid integer value".

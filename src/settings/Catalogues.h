@@ -5,8 +5,6 @@
 
 namespace kl::settings {
 
-enum class Group { DirectX, DirectXAdvanced, OpenGL, OpenGLPrivate, DVD, Desktop, DriverTabs };
-
 const Catalogue& catalogueOf(Group group);
 
 }  // namespace kl::settings

@@ -1,5 +1,5 @@
 // The pages "DVD" and "Windows GUI".
-#include "settings/Pages.h"
+#include "settings/DesktopPages.h"
 
 namespace kl::settings {
 namespace {
@@ -68,9 +68,11 @@ const std::vector<BoxEntry> kDriverTabs = {
      "Workstation: This is specially for the workstation version of the Radeon."},
 };
 
+}  // namespace
+
 // The processor extensions under a bold heading per maker.
-void buildMultimediaGroup(app::TMainForm& form, ui::Control& page, ui::Rect bounds) {
-  auto& g = group(page, "groupMultimedia", " Multimedia Extensions ", bounds);
+void WindowsGUIPage::buildMultimediaGroup(ui::Rect bounds) {
+  auto& g = group(sheet(), "groupMultimedia", " Multimedia Extensions ", bounds);
   struct Section {
     const char* label;
     const char* caption;
@@ -84,24 +86,23 @@ void buildMultimediaGroup(app::TMainForm& form, ui::Control& page, ui::Rect boun
     ui::addLabel(g, s.label, s.caption, 12, y, 150, true);
     y += kRowPitch;
     for (const BoxEntry& box : s.boxes) {
-      pages::settingBox(form, g, box, {24, y, bounds.width - 36, pages::kBoxHeight});
+      pages::settingBox(*this, g, box, {24, y, bounds.width - 36, pages::kBoxHeight});
       y += kRowPitch;
     }
     y += 14;
   }
 }
 
-}  // namespace
+DVDPage::DVDPage(ui::TabSheet& DVD) : SettingPage(DVD) {
+  boxGroup(*this, "groupDVD", " DVD Settings ", {8, 4, 576, boxGroupHeight(5)}, kDvd);
+}
 
-void buildDesktopPages(app::TMainForm& form) {
-  boxGroup(form, *form.DVD, "groupDVD", " DVD Settings ", {8, 4, 576, boxGroupHeight(5)}, kDvd);
-
-  ui::Control& gui = *form.WindowsGUI;
-  boxGroup(form, gui, "groupGUITweaks", " Windows GUI Tweaks ", {8, 4, 284, boxGroupHeight(4)},
+WindowsGUIPage::WindowsGUIPage(ui::TabSheet& WindowsGUI) : SettingPage(WindowsGUI) {
+  boxGroup(*this, "groupGUITweaks", " Windows GUI Tweaks ", {8, 4, 284, boxGroupHeight(4)},
            kGuiTweaks);
-  boxGroup(form, gui, "groupDriverTabs", " ATi Driver Tabs ",
+  boxGroup(*this, "groupDriverTabs", " ATi Driver Tabs ",
            {8, 4 + boxGroupHeight(4) + 6, 284, boxGroupHeight(4)}, kDriverTabs);
-  buildMultimediaGroup(form, gui, {300, 4, 284, 2 * boxGroupHeight(4) + 6});
+  buildMultimediaGroup({300, 4, 284, 2 * boxGroupHeight(4) + 6});
 }
 
 }  // namespace kl::settings

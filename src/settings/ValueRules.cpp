@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/MainProg.h"
+#include "settings/SettingPages.h"
 
 namespace kl::settings::rules {
 namespace {
@@ -13,22 +13,22 @@ SaveAction storeNumber(int n) { return SaveAction::store(std::to_string(n)); }
 
 // ---- dithering
 
-SaveAction saveDitherAlpha(TMainForm& form) {
-  return storeNumber(form.comboAlphaBlend->itemIndex());
+SaveAction saveDitherAlpha(SettingPages& pages) {
+  return storeNumber(pages.directX.comboAlphaBlend->itemIndex());
 }
 
 // Items 0 to 2; any other number, "-1" included, leaves no item selected.
-void loadDitherAlpha(TMainForm& form, const std::string& stored) {
-  form.comboAlphaBlend->setItemIndex(textToInt(stored));
+void loadDitherAlpha(SettingPages& pages, const std::string& stored) {
+  pages.directX.comboAlphaBlend->setItemIndex(textToInt(stored));
 }
 
 // ---- Z-buffer depth and stencil
 
 enum ZItem { kZ16 = 0, kZ16And24 = 1, kZ16To32 = 2 };
 
-SaveAction saveZFormats(TMainForm& form) {
-  const bool stencil = form.check8Stencil->checked();
-  switch (form.comboZBuff->itemIndex()) {
+SaveAction saveZFormats(SettingPages& pages) {
+  const bool stencil = pages.directX.check8Stencil->checked();
+  switch (pages.directX.comboZBuff->itemIndex()) {
     case kZ16:
       return storeNumber(1);
     case kZ16And24:
@@ -42,9 +42,9 @@ SaveAction saveZFormats(TMainForm& form) {
 
 // Only the five codes the save writes, and "not set", change the controls;
 // a stencil that is off keeps its enabled state except with 16-bit depth.
-void loadZFormats(TMainForm& form, const std::string& stored) {
-  ui::ComboBox& depth = *form.comboZBuff;
-  ui::CheckBox& stencil = *form.check8Stencil;
+void loadZFormats(SettingPages& pages, const std::string& stored) {
+  ui::ComboBox& depth = *pages.directX.comboZBuff;
+  ui::CheckBox& stencil = *pages.directX.check8Stencil;
   const int code = textToInt(stored);
   switch (code) {
     case 1:
@@ -81,32 +81,32 @@ void loadAniso(ui::ComboBox& combo, const std::string& stored) {
   if (item >= 0) combo.setItemIndex(item);
 }
 
-SaveAction saveAnisoDegree(TMainForm& form) { return saveAniso(*form.comboAnisoD3D); }
-void loadAnisoDegree(TMainForm& form, const std::string& s) { loadAniso(*form.comboAnisoD3D, s); }
-SaveAction saveMaxAnisotropy(TMainForm& form) { return saveAniso(*form.comboAniso); }
-void loadMaxAnisotropy(TMainForm& form, const std::string& s) { loadAniso(*form.comboAniso, s); }
+SaveAction saveAnisoDegree(SettingPages& pages) { return saveAniso(*pages.directX.comboAnisoD3D); }
+void loadAnisoDegree(SettingPages& pages, const std::string& s) { loadAniso(*pages.directX.comboAnisoD3D, s); }
+SaveAction saveMaxAnisotropy(SettingPages& pages) { return saveAniso(*pages.openGL.comboAniso); }
+void loadMaxAnisotropy(SettingPages& pages, const std::string& s) { loadAniso(*pages.openGL.comboAniso, s); }
 
 // ---- Z-buffer compression
 
-SaveAction saveZCompression(TMainForm& form) { return storeNumber(form.spinZCompres->value()); }
+SaveAction saveZCompression(SettingPages& pages) { return storeNumber(pages.directX.spinZCompres->value()); }
 
-void loadZCompression(TMainForm& form, const std::string& stored) {
-  form.spinZCompres->setValue(std::clamp(textToInt(stored), 0, 3));
+void loadZCompression(SettingPages& pages, const std::string& stored) {
+  pages.directX.spinZCompres->setValue(std::clamp(textToInt(stored), 0, 3));
 }
 
 // ---- TruForm
 
-SaveAction saveTruForm(TMainForm& form) {
-  if (!form.checkEnableTruForm->checked()) return SaveAction::clear();
-  return storeNumber(form.trackTruForm->position());
+SaveAction saveTruForm(SettingPages& pages) {
+  if (!pages.directX.checkEnableTruForm->checked()) return SaveAction::clear();
+  return storeNumber(pages.directX.trackTruForm->position());
 }
 
-void loadTruForm(TMainForm& form, const std::string& stored) {
+void loadTruForm(SettingPages& pages, const std::string& stored) {
   const bool set = stored != "-1";
   const int strength = set ? std::clamp(textToInt(stored), 0, 7) : 0;
-  form.checkEnableTruForm->setChecked(set);
-  form.trackTruForm->setEnabled(set);
-  form.trackTruForm->setPosition(strength);
+  pages.directX.checkEnableTruForm->setChecked(set);
+  pages.directX.trackTruForm->setEnabled(set);
+  pages.directX.trackTruForm->setPosition(strength);
 }
 
 // ---- OpenGL track bars: the bar keeps the position inside its range
@@ -116,13 +116,13 @@ void loadTrack(ui::TrackBar& track, const std::string& stored) {
   track.setPosition(n == -1 ? 0 : n);
 }
 
-SaveAction saveLodBias(TMainForm& form) { return storeNumber(form.trackLOD->position()); }
-void loadLodBias(TMainForm& form, const std::string& s) { loadTrack(*form.trackLOD, s); }
-SaveAction saveSubPixel(TMainForm& form) {
-  return storeNumber(form.trackSubPixelPrecision->position());
+SaveAction saveLodBias(SettingPages& pages) { return storeNumber(pages.openGL.trackLOD->position()); }
+void loadLodBias(SettingPages& pages, const std::string& s) { loadTrack(*pages.openGL.trackLOD, s); }
+SaveAction saveSubPixel(SettingPages& pages) {
+  return storeNumber(pages.openGL.trackSubPixelPrecision->position());
 }
-void loadSubPixel(TMainForm& form, const std::string& s) {
-  loadTrack(*form.trackSubPixelPrecision, s);
+void loadSubPixel(SettingPages& pages, const std::string& s) {
+  loadTrack(*pages.openGL.trackSubPixelPrecision, s);
 }
 
 }  // namespace

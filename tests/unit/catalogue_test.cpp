@@ -26,7 +26,7 @@ struct Row {
   Encoding encoding;
 };
 
-using Routine = void (*)(TMainForm&, const std::string&, const std::string&);
+using Routine = void (*)(SettingPages&, const std::string&, const std::string&);
 
 struct GroupCase {
   const char* section;
@@ -236,22 +236,22 @@ std::string trackShown(ui::TrackBar& t, ui::Label& l) {
 const std::map<std::string, ValueCase>& valueCases() {
   static const std::map<std::string, ValueCase> all = {
       {"DitherAlpha",
-       {[](TMainForm& f, int k) { f.comboAlphaBlend->setItemIndex(k); },
-        [](TMainForm& f) { return std::to_string(f.comboAlphaBlend->itemIndex()); },
+       {[](TMainForm& f, int k) { f.settingPages->directX.comboAlphaBlend->setItemIndex(k); },
+        [](TMainForm& f) { return std::to_string(f.settingPages->directX.comboAlphaBlend->itemIndex()); },
         {{-1, "SZ -1"}, {0, "SZ 0"}, {1, "SZ 1"}, {2, "SZ 2"}}}},
       {"ZFormats",
        {[](TMainForm& f, int k) {
-          f.comboZBuff->setItemIndex(k / 2);
-          f.check8Stencil->setChecked(k % 2);
+          f.settingPages->directX.comboZBuff->setItemIndex(k / 2);
+          f.settingPages->directX.check8Stencil->setChecked(k % 2);
         },
         [](TMainForm& f) {
-          return std::to_string(f.comboZBuff->itemIndex()) + "/" +
-                 std::to_string(f.check8Stencil->checked());
+          return std::to_string(f.settingPages->directX.comboZBuff->itemIndex()) + "/" +
+                 std::to_string(f.settingPages->directX.check8Stencil->checked());
         },
         {{0, "SZ 1"}, {2, "SZ 3"}, {3, "SZ 7"}, {4, "SZ 11"}, {5, "SZ 15"}}}},
       {"AnisoDegree",
-       {[](TMainForm& f, int k) { f.comboAnisoD3D->setItemIndex(k); },
-        [](TMainForm& f) { return std::to_string(f.comboAnisoD3D->itemIndex()); },
+       {[](TMainForm& f, int k) { f.settingPages->directX.comboAnisoD3D->setItemIndex(k); },
+        [](TMainForm& f) { return std::to_string(f.settingPages->directX.comboAnisoD3D->itemIndex()); },
         {{0, "SZ 0"},
          {1, "SZ 2"},
          {2, "SZ 4"},
@@ -261,31 +261,31 @@ const std::map<std::string, ValueCase>& valueCases() {
          {6, "SZ 64"},
          {7, "SZ 128"}}}},
       {"ZCompressionMode",
-       {[](TMainForm& f, int k) { f.spinZCompres->setValue(k); },
-        [](TMainForm& f) { return std::to_string(f.spinZCompres->value()); },
+       {[](TMainForm& f, int k) { f.settingPages->directX.spinZCompres->setValue(k); },
+        [](TMainForm& f) { return std::to_string(f.settingPages->directX.spinZCompres->value()); },
         {{0, "SZ 0"}, {1, "SZ 1"}, {2, "SZ 2"}, {3, "SZ 3"}}}},
       {"NPatchMode",
        {[](TMainForm& f, int k) {
-          f.checkEnableTruForm->setChecked(k >= 0);
-          f.trackTruForm->setPosition(k >= 0 ? k : 0);
+          f.settingPages->directX.checkEnableTruForm->setChecked(k >= 0);
+          f.settingPages->directX.trackTruForm->setPosition(k >= 0 ? k : 0);
         },
         [](TMainForm& f) {
-          return std::to_string(f.checkEnableTruForm->checked()) + "/" +
-                 std::to_string(f.trackTruForm->enabled()) + "/" +
-                 trackShown(*f.trackTruForm, *f.labelTruStr);
+          return std::to_string(f.settingPages->directX.checkEnableTruForm->checked()) + "/" +
+                 std::to_string(f.settingPages->directX.trackTruForm->enabled()) + "/" +
+                 trackShown(*f.settingPages->directX.trackTruForm, *f.settingPages->directX.labelTruStr);
         },
         {{-1, "absent"}, {0, "SZ 0"}, {5, "SZ 5"}, {7, "SZ 7"}}}},
       {"OGLLODBias",
-       {[](TMainForm& f, int k) { f.trackLOD->setPosition(k); },
-        [](TMainForm& f) { return trackShown(*f.trackLOD, *f.labelLODC); },
+       {[](TMainForm& f, int k) { f.settingPages->openGL.trackLOD->setPosition(k); },
+        [](TMainForm& f) { return trackShown(*f.settingPages->openGL.trackLOD, *f.settingPages->openGL.labelLODC); },
         {{0, "DWORD 0"}, {3, "DWORD 3"}, {8, "DWORD 8"}}}},
       {"OGLSubPixelPrecision",
-       {[](TMainForm& f, int k) { f.trackSubPixelPrecision->setPosition(k); },
-        [](TMainForm& f) { return trackShown(*f.trackSubPixelPrecision, *f.labelSubPix); },
+       {[](TMainForm& f, int k) { f.settingPages->openGL.trackSubPixelPrecision->setPosition(k); },
+        [](TMainForm& f) { return trackShown(*f.settingPages->openGL.trackSubPixelPrecision, *f.settingPages->openGL.labelSubPix); },
         {{0, "DWORD 0"}, {2, "DWORD 2"}, {4, "DWORD 4"}}}},
       {"OGLMaxAnisotropy",
-       {[](TMainForm& f, int k) { f.comboAniso->setItemIndex(k); },
-        [](TMainForm& f) { return std::to_string(f.comboAniso->itemIndex()); },
+       {[](TMainForm& f, int k) { f.settingPages->openGL.comboAniso->setItemIndex(k); },
+        [](TMainForm& f) { return std::to_string(f.settingPages->openGL.comboAniso->itemIndex()); },
         {{0, "DWORD 0"}, {1, "DWORD 2"}, {4, "DWORD 16"}, {7, "DWORD 128"}}}},
   };
   return all;
@@ -319,10 +319,10 @@ TEST_F(Catalogues, EveryCheckBoxKeepsEachStateThroughTheRegistryAndAProfile) {
         SCOPED_TRACE(std::string(r.control) + " " + stateName(s));
         setBoxes(g, next(s));
         box(r.control).setState(s);
-        g.save(f, "Register", "");
+        g.save(*f.settingPages, "Register", "");
         EXPECT_EQ(registryText(r.encoding, s), stored(r.role, r.valueName));
         setBoxes(g, next(next(s)));
-        g.load(f, "Register", "");
+        g.load(*f.settingPages, "Register", "");
         EXPECT_EQ(s, box(r.control).state());
       }
     }
@@ -330,9 +330,9 @@ TEST_F(Catalogues, EveryCheckBoxKeepsEachStateThroughTheRegistryAndAProfile) {
       const auto stateOf = [&](std::size_t row) { return states[(row + pass) % 3]; };
       for (std::size_t i = 0; i < g.rows.size(); ++i)
         if (g.rows[i].encoding != kValue) box(g.rows[i].control).setState(stateOf(i));
-      g.save(f, "Profile", file);
+      g.save(*f.settingPages, "Profile", file);
       setBoxes(g, CheckState::Checked);
-      g.load(f, "Profile", file);
+      g.load(*f.settingPages, "Profile", file);
       for (std::size_t i = 0; i < g.rows.size(); ++i) {
         const Row& r = g.rows[i];
         if (r.encoding == kValue) continue;
@@ -362,16 +362,16 @@ TEST_F(Catalogues, EveryValueControlKeepsItsSettingsThroughTheRegistryAndAProfil
         SCOPED_TRACE(std::string(r.valueName) + " " + std::to_string(k));
         v.set(f, k);
         const std::string shows = v.shown(f);
-        g.save(f, "Register", "");
+        g.save(*f.settingPages, "Register", "");
         EXPECT_EQ(registry, stored(r.role, r.valueName));
         v.set(f, other);
-        g.load(f, "Register", "");
+        g.load(*f.settingPages, "Register", "");
         EXPECT_EQ(shows, v.shown(f));
 
-        g.save(f, "Profile", file);
+        g.save(*f.settingPages, "Profile", file);
         EXPECT_EQ(profileText(registry), profileValue(file, g.section, r.valueName));
         v.set(f, other);
-        g.load(f, "Profile", file);
+        g.load(*f.settingPages, "Profile", file);
         EXPECT_EQ(shows, v.shown(f));
       }
     }
@@ -386,7 +386,7 @@ TEST_F(Catalogues, ANewProfileHoldsTheSectionsAndKeysInSaveOrder) {
   box("checkAltPix").setState(CheckState::Unchecked);
   box("checkVSync").setState(CheckState::Grayed);
   const std::string file = profile("new.kpf");
-  SaveAllKeys(f, "Profile", file);
+  SaveAllKeys(*f.settingPages, "Profile", file);
 
   std::vector<std::string> expected;
   for (const GroupCase& g : groups()) {
@@ -516,7 +516,7 @@ TEST_F(Catalogues, TextSwitchesCheckOnlyOnTheirExactText) {
   EXPECT_EQ(CheckState::Unchecked, box("checkFastZ").state());
   EXPECT_EQ(CheckState::Checked, box("checkWBuf").state());  // REG_EXPAND_SZ "1"
   EXPECT_EQ(CheckState::Grayed, box("checkCompTex").state());
-  SaveDirectXKeys(f, "Register", "");
+  SaveDirectXKeys(*f.settingPages, "Register", "");
   EXPECT_EQ("SZ 1", stored("D3D", "DisableHierarchicalZ"));
   EXPECT_EQ("SZ 0", stored("D3D", "VSync"));
   EXPECT_EQ("absent", stored("D3D", "PixelCenter"));
@@ -533,7 +533,7 @@ TEST_F(Catalogues, AValueOfAnotherTypeStopsTheLoadAtItsRow) {
        "\"TableFogEnable\"=\"1\"\n\"WFogEnable\"=\"1\"\n\"ZFogEnable\"=dword:00000001\n"
        "\"DiscreteFogEnable\"=\"1\"\n\"NPatchMode\"=\"5\"\n");
   try {
-    LoadDirectXKeys(f, "Register", "");
+    LoadDirectXKeys(*f.settingPages, "Register", "");
     ADD_FAILURE() << "no error";
   } catch (const Error& e) {
     EXPECT_STREQ("Invalid data type for 'ExportWBuffer'", e.what());
@@ -542,13 +542,13 @@ TEST_F(Catalogues, AValueOfAnotherTypeStopsTheLoadAtItsRow) {
   EXPECT_EQ(CheckState::Checked, box("checkHierZ").state());
   EXPECT_EQ(CheckState::Checked, box("checkCompTex").state());
   EXPECT_EQ(CheckState::Grayed, box("checkAltPix").state());
-  EXPECT_EQ(0, f.comboZBuff->itemIndex());
+  EXPECT_EQ(0, f.settingPages->directX.comboZBuff->itemIndex());
 
-  EXPECT_THROW(LoadDirectXAdvancedKeys(f, "Register", ""), Error);
+  EXPECT_THROW(LoadDirectXAdvancedKeys(*f.settingPages, "Register", ""), Error);
   EXPECT_EQ(CheckState::Checked, box("checkTableFog").state());
   EXPECT_EQ(CheckState::Checked, box("checkWfog").state());  // W before Z
   EXPECT_EQ(CheckState::Grayed, box("checkDiscreteFog").state());
-  EXPECT_FALSE(f.checkEnableTruForm->checked());
+  EXPECT_FALSE(f.settingPages->directX.checkEnableTruForm->checked());
 }
 
 TEST_F(Catalogues, AnErrorInTheStartupLoadLeavesTheLaterGroupsInTheirDesignState) {
@@ -557,7 +557,7 @@ TEST_F(Catalogues, AnErrorInTheStartupLoadLeavesTheLaterGroupsInTheirDesignState
   TMainForm& f = start();
   EXPECT_TRUE(messageShown("Invalid data type for 'VSync'"));
   EXPECT_EQ(CheckState::Unchecked, box("checkFastZ").state());
-  EXPECT_EQ(3, f.trackLOD->position());
+  EXPECT_EQ(3, f.settingPages->openGL.trackLOD->position());
   EXPECT_EQ(CheckState::Unchecked, box("checkOGLTracing").state());
   EXPECT_EQ("Kestrelune", f.caption());
 }
@@ -566,7 +566,7 @@ TEST_F(Catalogues, ValueRowsRaiseOnTextThatIsNoNumber) {
   seed("D3D", "\"AnisoDegree\"=\"lots\"\n\"ZCompressionMode\"=\"1\"\n");
   TMainForm& f = start();
   EXPECT_TRUE(messageShown("'lots' is not a valid integer value"));
-  EXPECT_EQ(3, f.spinZCompres->value());  // read after "AnisoDegree": untouched
+  EXPECT_EQ(3, f.settingPages->directX.spinZCompres->value());  // read after "AnisoDegree": untouched
 }
 
 // ---- writes that fail
@@ -600,10 +600,10 @@ TEST_F(Catalogues, DriverTabsNeedTheirKeyOnlyToStoreAFlag) {
   sim_.registry.loadRegedit4(std::string("REGEDIT4\n[-HKEY_LOCAL_MACHINE\\") +
                              testing::kDesktopKey + "]\n");
   TMainForm& f = start();
-  SaveDriverTabKeys(f, "Register", "");  // all grayed: nothing to delete, nothing raised
+  SaveDriverTabKeys(*f.settingPages, "Register", "");  // all grayed: nothing to delete, nothing raised
   box("checkMaxx").setState(CheckState::Checked);
   try {
-    SaveDriverTabKeys(f, "Register", "");
+    SaveDriverTabKeys(*f.settingPages, "Register", "");
     ADD_FAILURE() << "no error";
   } catch (const Error& e) {
     EXPECT_STREQ("Failed to set data for 'Maxx'", e.what());
@@ -628,12 +628,12 @@ TEST_F(Catalogues, DwordSwitchesAndTrackBarsFollowTheirNumbers) {
   EXPECT_EQ(CheckState::Checked, box("checkSSE").state());
   EXPECT_EQ(CheckState::Checked, box("checkIDCT").state());
   EXPECT_EQ(CheckState::Unchecked, box("checkMMX").state());
-  EXPECT_EQ(8, f.trackLOD->position());
-  EXPECT_EQ("8", f.labelLODC->text());
-  EXPECT_EQ(0, f.trackSubPixelPrecision->position());
-  EXPECT_EQ(0, f.comboAniso->itemIndex());  // 6 is no code: the design "Disabled" stays
+  EXPECT_EQ(8, f.settingPages->openGL.trackLOD->position());
+  EXPECT_EQ("8", f.settingPages->openGL.labelLODC->text());
+  EXPECT_EQ(0, f.settingPages->openGL.trackSubPixelPrecision->position());
+  EXPECT_EQ(0, f.settingPages->openGL.comboAniso->itemIndex());  // 6 is no code: the design "Disabled" stays
 
-  user::focus(*f.trackLOD);
+  user::focus(*f.settingPages->openGL.trackLOD);
   user::press(*f.buttonApply);
   EXPECT_EQ("absent", stored("OGL", "OGLTracing"));
   EXPECT_EQ("DWORD 0", stored("OGL", "OGLForce16BitZBuffer"));
@@ -644,7 +644,7 @@ TEST_F(Catalogues, DwordSwitchesAndTrackBarsFollowTheirNumbers) {
   EXPECT_EQ("DWORD 0", stored("OGL", "OGLMaxAnisotropy"));
 
   const std::string file = profile("gui.kpf");
-  SaveAllKeys(f, "Profile", file);
+  SaveAllKeys(*f.settingPages, "Profile", file);
   EXPECT_EQ("1", profileValue(file, "GUI", "enableSSE"));
   EXPECT_EQ("(missing)", profileValue(file, "OpenGL Private", "enableSSE"));
 }
@@ -658,7 +658,7 @@ TEST_F(Catalogues, BinaryFlagsLookAtTheFirstByteOfABinaryValue) {
   EXPECT_EQ(CheckState::Grayed, box("checkProjector").state());
   EXPECT_EQ(CheckState::Grayed, box("checkWorkstation").state());
   EXPECT_EQ(CheckState::Grayed, box("checkMaxx").state());
-  SaveDriverTabKeys(f, "Register", "");
+  SaveDriverTabKeys(*f.settingPages, "Register", "");
   EXPECT_EQ("BINARY 01 00 00 00", stored("Driver", "Rotation"));
   EXPECT_EQ("absent", stored("Driver", "Workstation"));
   EXPECT_EQ("absent", stored("Driver", "Maxx"));
@@ -673,16 +673,16 @@ TEST_F(Catalogues, AProfileReadsNumbersLooselyAndTextExactly) {
             "[OpenGL]\nOGLTracing=\nOGLEnableHWPageFlip=0x1\nOGLLODBias=0x6\n"
             "[DriverTabs]\nWorkstation=1\nMaxx=7\n");
   TMainForm& f = start();
-  LoadAllKeys(f, "Profile", file);
+  LoadAllKeys(*f.settingPages, "Profile", file);
   EXPECT_EQ(CheckState::Unchecked, box("checkVSync").state());  // empty text is not "1"
   EXPECT_EQ(CheckState::Checked, box("checkAltPix").state());
   EXPECT_EQ(CheckState::Unchecked, box("checkWBuf").state());
   EXPECT_EQ(CheckState::Grayed, box("checkOGLTracing").state());  // empty is no number
   EXPECT_EQ(CheckState::Checked, box("checkHWPageFlip").state());
-  EXPECT_EQ(6, f.trackLOD->position());
+  EXPECT_EQ(6, f.settingPages->openGL.trackLOD->position());
   EXPECT_EQ(CheckState::Checked, box("checkWorkstation").state());
   EXPECT_EQ(CheckState::Unchecked, box("checkMaxx").state());
-  SaveDriverTabKeys(f, "Register", "");
+  SaveDriverTabKeys(*f.settingPages, "Register", "");
   EXPECT_EQ("BINARY 01 00 00 00", stored("Driver", "Workstation"));
 }
 
@@ -692,11 +692,11 @@ TEST_F(Catalogues, AProfileWithoutASectionGraysThatGroupAndApplyDeletesIt) {
   const std::string file = profile("old.kpf");
   writeFile(file, "[DirectX]\nVSync=1\n");
   TMainForm& f = start();
-  LoadAllKeys(f, "Profile", file);
+  LoadAllKeys(*f.settingPages, "Profile", file);
   EXPECT_EQ(CheckState::Grayed, box("checkdisableScreenSavers").state());
-  EXPECT_EQ(0, f.trackLOD->position());
-  EXPECT_EQ(0, f.comboAniso->itemIndex());
-  SaveAllKeys(f, "Register", "");
+  EXPECT_EQ(0, f.settingPages->openGL.trackLOD->position());
+  EXPECT_EQ(0, f.settingPages->openGL.comboAniso->itemIndex());
+  SaveAllKeys(*f.settingPages, "Register", "");
   EXPECT_EQ("absent", stored("OGLP", "enableAALines"));
   EXPECT_EQ("absent", stored("OGLP", "disableScreenSavers"));
   EXPECT_EQ("DWORD 0", stored("OGL", "OGLLODBias"));
@@ -706,7 +706,7 @@ TEST_F(Catalogues, SavingOverAProfileKeepsKeysItDoesNotWrite) {
   const std::string file = profile("extra.kpf");
   writeFile(file, "[DirectX]\nMine=5\nVSync=1\n[Other]\nx=y\n");
   TMainForm& f = start();
-  SaveAllKeys(f, "Profile", file);
+  SaveAllKeys(*f.settingPages, "Profile", file);
   EXPECT_EQ("5", profileValue(file, "DirectX", "Mine"));
   EXPECT_EQ("-1", profileValue(file, "DirectX", "VSync"));
   EXPECT_EQ("y", profileValue(file, "Other", "x"));
@@ -716,8 +716,8 @@ TEST_F(Catalogues, OnlyTheExactModeProfileUsesTheFile) {
   TMainForm& f = start();
   box("checkVSync").setState(CheckState::Checked);
   const std::string file = profile("mode.kpf");
-  SaveDirectXKeys(f, "register", file);
-  SaveDirectXKeys(f, "profile", file);
+  SaveDirectXKeys(*f.settingPages, "register", file);
+  SaveDirectXKeys(*f.settingPages, "profile", file);
   EXPECT_EQ("SZ 1", stored("D3D", "VSync"));
   EXPECT_FALSE(std::filesystem::exists(file));
 }

@@ -108,8 +108,8 @@ TEST_F(MainWindow, FillsTheDriverLinesAndTheStatusLine) {
   EXPECT_EQ("6.14.10.6343", form.labelVersion->text());
   EXPECT_EQ("6.0.3594.4000", form.labelDesktop->text());
   EXPECT_EQ("Kestrelune 1.60", form.statusBar->panels()[0].text);
-  EXPECT_EQ("3", form.labelLODC->text());
-  EXPECT_EQ("2", form.labelSubPix->text());
+  EXPECT_EQ("3", form.settingPages->openGL.labelLODC->text());
+  EXPECT_EQ("2", form.settingPages->openGL.labelSubPix->text());
   EXPECT_EQ("C:\\Program Files\\Kestrelune\\Profiles", form.OpenProfile->initialDir);
   EXPECT_EQ("C:\\Program Files\\Kestrelune\\Profiles", form.SaveProfile->initialDir);
 }
@@ -169,16 +169,16 @@ TEST_F(MainWindow, FirstRunResetWithoutRightsIsRetriedNextStart) {
 TEST_F(MainWindow, StartupFlagsCheckTheirBoxesOnlyForOne) {
   setOwn("\"overclock\"=dword:00000001\n\"8500\"=dword:00000002\n");
   TMainForm& form = start();
-  EXPECT_TRUE(form.checkRunAtStartup->checked());
-  EXPECT_FALSE(form.check8500OC->checked());
+  EXPECT_TRUE(form.ocPanel->checkRunAtStartup->checked());
+  EXPECT_FALSE(form.ocPanel->check8500OC->checked());
   EXPECT_EQ("2", own("8500"));  // another number is left as it is
 }
 
 TEST_F(MainWindow, UnreadableStartupFlagsAreWrittenAsZero) {
   setOwn("\"overclock\"=\"1\"\n");  // absent "8500", text "overclock"
   TMainForm& form = start();
-  EXPECT_FALSE(form.checkRunAtStartup->checked());
-  EXPECT_FALSE(form.check8500OC->checked());
+  EXPECT_FALSE(form.ocPanel->checkRunAtStartup->checked());
+  EXPECT_FALSE(form.ocPanel->check8500OC->checked());
   EXPECT_EQ("0", own("overclock"));
   EXPECT_EQ(platform::RegDataType::Integer, [&] {
     RegistryAccess reg(sim_.registry, platform::kHkeyCurrentUser);
@@ -194,13 +194,13 @@ TEST_F(MainWindow, StartsWithoutItsOwnKey) {
   EXPECT_FALSE(program_->app().terminated());
   EXPECT_EQ("Kestrelune", form.caption());
   EXPECT_EQ("Kestrelune ", form.statusBar->panels()[0].text);
-  EXPECT_FALSE(form.checkRunAtStartup->checked());
+  EXPECT_FALSE(form.ocPanel->checkRunAtStartup->checked());
   EXPECT_FALSE(RegistryAccess(sim_.registry, platform::kHkeyCurrentUser).keyExists("Software\\Kestrelune"));
 }
 
 TEST_F(MainWindow, MousePressesMarkModifiedButTheSpaceBarDoesNot) {
   TMainForm& form = start();
-  ui::CheckBox& box = *form.checkEnableTruForm;
+  ui::CheckBox& box = *form.settingPages->directX.checkEnableTruForm;
   user::spaceBar(box);
   EXPECT_TRUE(box.checked());
   EXPECT_EQ("Kestrelune", form.caption());
@@ -215,36 +215,36 @@ TEST_F(MainWindow, MousePressesMarkModifiedButTheSpaceBarDoesNot) {
 
 TEST_F(MainWindow, WithoutTheHardwareDeviceTheOverclockingControlsAreDisabled) {
   TMainForm& form = start();
-  for (ui::CheckBox* box : {form.checkSync, form.check8500OC, form.checkRunAtStartup})
+  for (ui::CheckBox* box : {form.ocPanel->checkSync, form.ocPanel->check8500OC, form.ocPanel->checkRunAtStartup})
     EXPECT_FALSE(box->enabled()) << box->name();
-  user::press(*form.checkRunAtStartup);
+  user::press(*form.ocPanel->checkRunAtStartup);
   EXPECT_FALSE(form.settingsModified);
 }
 
 TEST_F(MainWindow, FocusOnValueControlsMarksModified) {
   TMainForm& form = start();
-  user::focus(*form.trackLOD);
+  user::focus(*form.settingPages->openGL.trackLOD);
   EXPECT_TRUE(form.settingsModified);
   EXPECT_FALSE(form.refreshRatesEntered);
-  user::focus(*form.groupRes);
+  user::focus(*form.refreshRatesPage->groupRes);
   EXPECT_TRUE(form.refreshRatesEntered);
 }
 
 TEST_F(MainWindow, TrackBarsShowTheirPositionWithoutMarking) {
   TMainForm& form = start();
-  form.trackLOD->setPosition(7);
-  EXPECT_EQ("7", form.labelLODC->text());
+  form.settingPages->openGL.trackLOD->setPosition(7);
+  EXPECT_EQ("7", form.settingPages->openGL.labelLODC->text());
   EXPECT_FALSE(form.settingsModified);
 }
 
 TEST_F(MainWindow, TruFormStrengthFollowsItsBox) {
   TMainForm& form = start();
-  user::press(*form.checkEnableTruForm);
-  EXPECT_TRUE(form.trackTruForm->enabled());
-  user::press(*form.checkEnableTruForm, ui::MouseButton::Right);
-  EXPECT_TRUE(form.trackTruForm->enabled());
-  user::spaceBar(*form.checkEnableTruForm);
-  EXPECT_FALSE(form.trackTruForm->enabled());
+  user::press(*form.settingPages->directX.checkEnableTruForm);
+  EXPECT_TRUE(form.settingPages->directX.trackTruForm->enabled());
+  user::press(*form.settingPages->directX.checkEnableTruForm, ui::MouseButton::Right);
+  EXPECT_TRUE(form.settingPages->directX.trackTruForm->enabled());
+  user::spaceBar(*form.settingPages->directX.checkEnableTruForm);
+  EXPECT_FALSE(form.settingPages->directX.trackTruForm->enabled());
 }
 
 TEST_F(MainWindow, ApplyOnAnUnmodifiedWindowWritesNothing) {
@@ -257,8 +257,8 @@ TEST_F(MainWindow, ApplyOnAnUnmodifiedWindowWritesNothing) {
 
 TEST_F(MainWindow, ApplyShowsProgressThenWritesAndClears) {
   TMainForm& form = start();
-  form.check8500OC->setChecked(true);
-  user::press(*form.checkEnableTruForm);
+  form.ocPanel->check8500OC->setChecked(true);
+  user::press(*form.settingPages->directX.checkEnableTruForm);
   user::press(*static_cast<ui::CheckBox*>(form.find("checkWBuf")));  // not set -> checked
   const std::string before = snapshot();
   std::string whileShowing;
@@ -289,7 +289,7 @@ TEST_F(MainWindow, ApplyShowsProgressThenWritesAndClears) {
 TEST_F(MainWindow, ProgressDialogCanBeClosedEarly) {
   TMainForm& form = start();
   for (int i = 0; i < 2; ++i) {
-    user::press(*form.checkEnableTruForm);
+    user::press(*form.settingPages->directX.checkEnableTruForm);
     backend_.onModal("Confirmation", [](ui::Form& dialog) { dialog.userClose(); });
     user::press(*form.buttonApply);
     EXPECT_FALSE(form.settingsModified);
@@ -301,19 +301,24 @@ TEST_F(MainWindow, ProgressDialogCanBeClosedEarly) {
 
 TEST_F(MainWindow, FailedCardTypeWriteIsReportedAndApplyGoesOn) {
   TMainForm& form = start();
-  user::press(*form.checkEnableTruForm);
-  // The driver settings (HKEY_LOCAL_MACHINE) are written; the program's own
-  // key refuses the card type.
-  sim_.registry.setReadOnly(platform::kHkeyCurrentUser, true);
+  user::press(*form.settingPages->directX.checkEnableTruForm);
+  // Only the card type is refused; the custom resolutions after it are
+  // written and the marker clears.
+  sim_.registry.refuseWritesOf("8500");
   user::press(*form.buttonApply);
   EXPECT_TRUE(messageShown("Cannot write overclock data to registry"));
+  EXPECT_EQ(40, [&] {
+    RegistryAccess reg(sim_.registry, platform::kHkeyLocalMachine);
+    reg.openKeyReadOnly(testing::kDriverKey);
+    return reg.getDataSize("DALNonStandardModesBCD1");
+  }());
   EXPECT_FALSE(form.settingsModified);
 }
 
 TEST_F(MainWindow, AnErrorInsideApplyEndsItWithTheMarkerSet) {
   TMainForm& form = start();
-  form.check8500OC->setChecked(true);
-  user::press(*form.checkEnableTruForm);
+  form.ocPanel->check8500OC->setChecked(true);
+  user::press(*form.settingPages->directX.checkEnableTruForm);
   backend_.onModal("Confirmation", [](ui::Form&) { throw Error("Failed to set data for 'VSync'"); });
   user::press(*form.buttonApply);
   EXPECT_TRUE(messageShown("Failed to set data for 'VSync'"));
@@ -330,8 +335,8 @@ TEST_F(MainWindow, OkAppliesThenEnds) {
 
   program_.reset();  // the same machine: seeding it twice would add a second display
   TMainForm& again = start();
-  again.check8500OC->setChecked(true);
-  user::press(*again.checkEnableTruForm);
+  again.ocPanel->check8500OC->setChecked(true);
+  user::press(*again.settingPages->directX.checkEnableTruForm);
   user::press(*again.buttonOK);
   EXPECT_EQ(1, backend_.modalCount("Confirmation"));
   EXPECT_EQ("1", own("8500"));
@@ -340,7 +345,7 @@ TEST_F(MainWindow, OkAppliesThenEnds) {
 
 TEST_F(MainWindow, CancelAndExitEndWithoutWriting) {
   TMainForm& form = start();
-  user::press(*form.checkEnableTruForm);
+  user::press(*form.settingPages->directX.checkEnableTruForm);
   const std::string before = snapshot();
   user::press(*form.buttonCANCEL);
   EXPECT_TRUE(program_->app().terminated());

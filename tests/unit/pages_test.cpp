@@ -33,47 +33,49 @@ class Pages : public testing::SettingsTest {
   // Seeds "ZFormats" and loads the DirectX group.
   void loadZFormats(TMainForm& f, const std::string& code) {
     seed("D3D", code == "-1" ? "\"ZFormats\"=-" : "\"ZFormats\"=\"" + code + "\"");
-    LoadDirectXKeys(f, "Register", "");
+    LoadDirectXKeys(*f.settingPages, "Register", "");
   }
   std::string zShown(TMainForm& f) {
-    return std::to_string(f.comboZBuff->itemIndex()) +
-           (f.check8Stencil->checked() ? " on" : " off") +
-           (f.check8Stencil->enabled() ? " enabled" : " disabled");
+    return std::to_string(f.settingPages->directX.comboZBuff->itemIndex()) +
+           (f.settingPages->directX.check8Stencil->checked() ? " on" : " off") +
+           (f.settingPages->directX.check8Stencil->enabled() ? " enabled" : " disabled");
   }
   std::string truFormShown(TMainForm& f) {
-    return std::string(f.checkEnableTruForm->checked() ? "on" : "off") +
-           (f.trackTruForm->enabled() ? " enabled " : " disabled ") +
-           std::to_string(f.trackTruForm->position()) + " " + f.labelTruStr->text();
+    return std::string(f.settingPages->directX.checkEnableTruForm->checked() ? "on" : "off") +
+           (f.settingPages->directX.trackTruForm->enabled() ? " enabled " : " disabled ") +
+           std::to_string(f.settingPages->directX.trackTruForm->position()) + " " + f.settingPages->directX.labelTruStr->text();
   }
 };
 
 TEST_F(Pages, ControlsShowTheirDesignStateUntilTheFirstLoad) {
   sim_.os.setVersion(platform::OsVersion{platform::kPlatformNt, 5, 2, 3790, ""});  // no load
   TMainForm& f = start();
-  EXPECT_EQ((std::vector<std::string>{"16", "16, 24", "16, 24, 32"}), f.comboZBuff->items());
-  EXPECT_EQ(2, f.comboZBuff->itemIndex());
-  EXPECT_TRUE(f.check8Stencil->enabled());
-  EXPECT_EQ(3, f.spinZCompres->value());
-  EXPECT_EQ(3, f.spinZCompres->max());
+  EXPECT_EQ((std::vector<std::string>{"16", "16, 24", "16, 24, 32"}), f.settingPages->directX.comboZBuff->items());
+  EXPECT_EQ(2, f.settingPages->directX.comboZBuff->itemIndex());
+  EXPECT_TRUE(f.settingPages->directX.check8Stencil->enabled());
+  EXPECT_EQ(3, f.settingPages->directX.spinZCompres->value());
+  EXPECT_EQ(3, f.settingPages->directX.spinZCompres->max());
   EXPECT_EQ((std::vector<std::string>{"Use error diffusion dithering", "Use ordered dithering",
                                       "Disable dithering"}),
-            f.comboAlphaBlend->items());
-  EXPECT_EQ(0, f.comboAlphaBlend->itemIndex());
+            f.settingPages->directX.comboAlphaBlend->items());
+  EXPECT_EQ(0, f.settingPages->directX.comboAlphaBlend->itemIndex());
   const std::vector<std::string> aniso = {"Disabled", "2x",  "4x",  "8x",
                                           "16x",      "32x", "64x", "128x"};
-  EXPECT_EQ(aniso, f.comboAnisoD3D->items());
-  EXPECT_EQ(aniso, f.comboAniso->items());
-  EXPECT_EQ(0, f.comboAnisoD3D->itemIndex());
-  EXPECT_EQ(0, f.comboAniso->itemIndex());
+  EXPECT_EQ(aniso, f.settingPages->directX.comboAnisoD3D->items());
+  EXPECT_EQ(aniso, f.settingPages->openGL.comboAniso->items());
+  EXPECT_EQ(0, f.settingPages->directX.comboAnisoD3D->itemIndex());
+  EXPECT_EQ(0, f.settingPages->openGL.comboAniso->itemIndex());
   for (auto [track, label, max, position] :
-       {std::tuple{f.trackTruForm, f.labelTruStr, 7, 0}, std::tuple{f.trackLOD, f.labelLODC, 8, 3},
-        std::tuple{f.trackSubPixelPrecision, f.labelSubPix, 4, 2}}) {
+       {std::tuple{f.settingPages->directX.trackTruForm, f.settingPages->directX.labelTruStr, 7, 0}, std::tuple{f.settingPages->openGL.trackLOD, f.settingPages->openGL.labelLODC, 8, 3},
+        std::tuple{f.settingPages->openGL.trackSubPixelPrecision, f.settingPages->openGL.labelSubPix, 4, 2}}) {
     EXPECT_EQ(max, track->max()) << track->name();
     EXPECT_EQ(position, track->position()) << track->name();
     EXPECT_EQ(std::to_string(position), label->text()) << track->name();
   }
-  for (ui::CheckBox* box : controlsIn<ui::CheckBox>(*f.TabPages))
-    EXPECT_EQ(CheckState::Unchecked, box->state()) << box->name();
+  for (ui::TabSheet* page : {f.tabDirectX, f.DirectXAdv, f.tabOpenGL, f.tabOpenGLP, f.DVD,
+                             f.WindowsGUI})
+    for (ui::CheckBox* box : controlsIn<ui::CheckBox>(*page))
+      EXPECT_EQ(CheckState::Unchecked, box->state()) << box->name();
 }
 
 // All but the stencil and TruForm boxes are bindings of three states; a
@@ -87,7 +89,7 @@ TEST_F(Pages, EveryCheckBoxOfTheSixPagesMarksTheWindowOnAPress) {
     const auto boxes = controlsIn<ui::CheckBox>(*page);
     EXPECT_EQ(count, boxes.size()) << page->name();
     for (ui::CheckBox* box : boxes) {
-      const bool twoState = box == f.check8Stencil || box == f.checkEnableTruForm;
+      const bool twoState = box == f.settingPages->directX.check8Stencil || box == f.settingPages->directX.checkEnableTruForm;
       EXPECT_EQ(!twoState, box->allowGrayed()) << box->name();
       f.clearModified();
       user::press(*box, ui::MouseButton::Right);
@@ -98,10 +100,10 @@ TEST_F(Pages, EveryCheckBoxOfTheSixPagesMarksTheWindowOnAPress) {
 
 TEST_F(Pages, FocusOnAValueControlMarksTheWindow) {
   TMainForm& f = start();
-  f.checkEnableTruForm->setChecked(true);  // the strength bar takes input only then
+  f.settingPages->directX.checkEnableTruForm->setChecked(true);  // the strength bar takes input only then
   for (ui::Control* c : std::initializer_list<ui::Control*>{
-           f.comboZBuff, f.spinZCompres, f.comboAlphaBlend, f.comboAnisoD3D, f.trackTruForm,
-           f.trackLOD, f.trackSubPixelPrecision, f.comboAniso}) {
+           f.settingPages->directX.comboZBuff, f.settingPages->directX.spinZCompres, f.settingPages->directX.comboAlphaBlend, f.settingPages->directX.comboAnisoD3D, f.settingPages->directX.trackTruForm,
+           f.settingPages->openGL.trackLOD, f.settingPages->openGL.trackSubPixelPrecision, f.settingPages->openGL.comboAniso}) {
     f.clearModified();
     user::focus(*c);
     EXPECT_TRUE(f.settingsModified) << c->name();
@@ -116,8 +118,8 @@ TEST_F(Pages, LoadingNeverMarksTheWindow) {
   EXPECT_EQ("Kestrelune", f.caption());
   const std::string file = profile("p.kpf");
   writeFile(file, "[DirectX]\nZFormats=15\n[OpenGL]\nOGLSubPixelPrecision=3\n");
-  LoadAllKeys(f, "Profile", file);
-  EXPECT_EQ(2, f.comboZBuff->itemIndex());
+  LoadAllKeys(*f.settingPages, "Profile", file);
+  EXPECT_EQ(2, f.settingPages->directX.comboZBuff->itemIndex());
   EXPECT_EQ("Kestrelune", f.caption());
 }
 
@@ -135,7 +137,7 @@ TEST_F(Pages, CaptionsHintsAndNamesAreThoseOfTheSettings) {
     EXPECT_FALSE(f.find(hidden)->showHint()) << hidden;
   for (const char* shown : {"groupD3DTiling", "groupFog", "GroupBox7", "comboAniso", "trackLOD"})
     EXPECT_TRUE(f.find(shown)->showHint() && !f.find(shown)->hint().empty()) << shown;
-  EXPECT_EQ("Defines the strength of TruForm used", f.trackTruForm->hint());
+  EXPECT_EQ("Defines the strength of TruForm used", f.settingPages->directX.trackTruForm->hint());
 
   std::vector<int> tops;
   for (const char* name : {"checkRotation", "checkProjector", "checkMaxx", "checkWorkstation"})
@@ -160,34 +162,34 @@ TEST_F(Pages, ZFormatsSetTheDepthAndTheStencil) {
     EXPECT_EQ(shows, zShown(f)) << code;
   }
   seed("D3D", "\"ZFormats\"=\"deep\"");
-  EXPECT_THROW(LoadDirectXKeys(f, "Register", ""), Error);
+  EXPECT_THROW(LoadDirectXKeys(*f.settingPages, "Register", ""), Error);
   EXPECT_EQ("0 off disabled", zShown(f));
 }
 
 TEST_F(Pages, PickingSixteenBitsLocksTheStencilOff) {
   TMainForm& f = start();
   loadZFormats(f, "15");
-  user::pick(*f.comboZBuff, 0);
+  user::pick(*f.settingPages->directX.comboZBuff, 0);
   EXPECT_EQ("0 off disabled", zShown(f));
   EXPECT_TRUE(f.settingsModified);
-  SaveDirectXKeys(f, "Register", "");
+  SaveDirectXKeys(*f.settingPages, "Register", "");
   EXPECT_EQ("SZ 1", stored("D3D", "ZFormats"));
 
-  user::pick(*f.comboZBuff, 1);
+  user::pick(*f.settingPages->directX.comboZBuff, 1);
   EXPECT_EQ("1 off enabled", zShown(f));
-  user::press(*f.check8Stencil);
-  SaveDirectXKeys(f, "Register", "");
+  user::press(*f.settingPages->directX.check8Stencil);
+  SaveDirectXKeys(*f.settingPages, "Register", "");
   EXPECT_EQ("SZ 7", stored("D3D", "ZFormats"));
 }
 
 TEST_F(Pages, WithNoDepthSelectedZFormatsIsLeftAlone) {
   TMainForm& f = start();
   seed("D3D", "\"ZFormats\"=\"15\"");
-  f.comboZBuff->setItemIndex(-1);
-  SaveDirectXKeys(f, "Register", "");
+  f.settingPages->directX.comboZBuff->setItemIndex(-1);
+  SaveDirectXKeys(*f.settingPages, "Register", "");
   EXPECT_EQ("SZ 15", stored("D3D", "ZFormats"));
   const std::string file = profile("z.kpf");
-  SaveDirectXKeys(f, "Profile", file);
+  SaveDirectXKeys(*f.settingPages, "Profile", file);
   EXPECT_EQ("(missing)", profileValue(file, "DirectX", "ZFormats"));
   EXPECT_EQ("-1", profileValue(file, "DirectX", "VSync"));
 }
@@ -199,23 +201,23 @@ TEST_F(Pages, TruFormIsOnWithItsStrengthWheneverAValueIsStored) {
   TMainForm& f = start();
   EXPECT_EQ("on enabled 5 5", truFormShown(f));
   seed("D3D", "\"NPatchMode\"=\"12\"");
-  LoadDirectXAdvancedKeys(f, "Register", "");
+  LoadDirectXAdvancedKeys(*f.settingPages, "Register", "");
   EXPECT_EQ("on enabled 7 7", truFormShown(f));
   seed("D3D", "\"NPatchMode\"=-");
-  LoadDirectXAdvancedKeys(f, "Register", "");
+  LoadDirectXAdvancedKeys(*f.settingPages, "Register", "");
   EXPECT_EQ("off disabled 0 0", truFormShown(f));
 
-  user::press(*f.checkEnableTruForm);
+  user::press(*f.settingPages->directX.checkEnableTruForm);
   EXPECT_EQ("on enabled 0 0", truFormShown(f));
-  SaveDirectXAdvancedKeys(f, "Register", "");
+  SaveDirectXAdvancedKeys(*f.settingPages, "Register", "");
   EXPECT_EQ("SZ 0", stored("D3D", "NPatchMode"));  // strength 0 is still TruForm on
 
-  user::press(*f.checkEnableTruForm);
-  EXPECT_FALSE(f.trackTruForm->enabled());
-  SaveDirectXAdvancedKeys(f, "Register", "");
+  user::press(*f.settingPages->directX.checkEnableTruForm);
+  EXPECT_FALSE(f.settingPages->directX.trackTruForm->enabled());
+  SaveDirectXAdvancedKeys(*f.settingPages, "Register", "");
   EXPECT_EQ("absent", stored("D3D", "NPatchMode"));
   const std::string file = profile("t.kpf");
-  SaveDirectXAdvancedKeys(f, "Profile", file);
+  SaveDirectXAdvancedKeys(*f.settingPages, "Profile", file);
   EXPECT_EQ("-1", profileValue(file, "DirectX Advanced", "NPatchMode"));
 }
 
@@ -224,33 +226,33 @@ TEST_F(Pages, TruFormIsOnWithItsStrengthWheneverAValueIsStored) {
 TEST_F(Pages, AnisotropyDitheringAndCompressionLoadAndSave) {
   seed("D3D", "\"AnisoDegree\"=\"16\"\n\"ZCompressionMode\"=\"9\"\n\"DitherAlpha\"=\"7\"");
   TMainForm& f = start();
-  EXPECT_EQ(4, f.comboAnisoD3D->itemIndex());
-  EXPECT_EQ(3, f.spinZCompres->value());
-  EXPECT_EQ(-1, f.comboAlphaBlend->itemIndex());
+  EXPECT_EQ(4, f.settingPages->directX.comboAnisoD3D->itemIndex());
+  EXPECT_EQ(3, f.settingPages->directX.spinZCompres->value());
+  EXPECT_EQ(-1, f.settingPages->directX.comboAlphaBlend->itemIndex());
   seed("D3D", "\"AnisoDegree\"=\"3\"");
-  LoadDirectXKeys(f, "Register", "");
-  EXPECT_EQ(4, f.comboAnisoD3D->itemIndex());  // no code: the selection stays
+  LoadDirectXKeys(*f.settingPages, "Register", "");
+  EXPECT_EQ(4, f.settingPages->directX.comboAnisoD3D->itemIndex());  // no code: the selection stays
 
   seed("D3D", "\"AnisoDegree\"=-\n\"ZCompressionMode\"=-\n\"DitherAlpha\"=-");
-  LoadDirectXKeys(f, "Register", "");
-  EXPECT_EQ(0, f.comboAnisoD3D->itemIndex());
-  EXPECT_EQ(0, f.spinZCompres->value());
-  EXPECT_EQ(-1, f.comboAlphaBlend->itemIndex());
-  SaveDirectXKeys(f, "Register", "");
+  LoadDirectXKeys(*f.settingPages, "Register", "");
+  EXPECT_EQ(0, f.settingPages->directX.comboAnisoD3D->itemIndex());
+  EXPECT_EQ(0, f.settingPages->directX.spinZCompres->value());
+  EXPECT_EQ(-1, f.settingPages->directX.comboAlphaBlend->itemIndex());
+  SaveDirectXKeys(*f.settingPages, "Register", "");
   EXPECT_EQ("SZ 0", stored("D3D", "AnisoDegree"));
   EXPECT_EQ("SZ 0", stored("D3D", "ZCompressionMode"));
   EXPECT_EQ("SZ -1", stored("D3D", "DitherAlpha"));
-  f.comboAlphaBlend->setItemIndex(2);
-  LoadDirectXKeys(f, "Register", "");
-  EXPECT_EQ(-1, f.comboAlphaBlend->itemIndex());
+  f.settingPages->directX.comboAlphaBlend->setItemIndex(2);
+  LoadDirectXKeys(*f.settingPages, "Register", "");
+  EXPECT_EQ(-1, f.settingPages->directX.comboAlphaBlend->itemIndex());
 }
 
 TEST_F(Pages, ValueLabelsFollowTheirTrackBarsWithoutMarking) {
   TMainForm& f = start();
-  f.checkEnableTruForm->setChecked(true);
+  f.settingPages->directX.checkEnableTruForm->setChecked(true);
   for (auto [track, label, position] :
-       {std::tuple{f.trackTruForm, f.labelTruStr, 4}, std::tuple{f.trackLOD, f.labelLODC, 6},
-        std::tuple{f.trackSubPixelPrecision, f.labelSubPix, 1}}) {
+       {std::tuple{f.settingPages->directX.trackTruForm, f.settingPages->directX.labelTruStr, 4}, std::tuple{f.settingPages->openGL.trackLOD, f.settingPages->openGL.labelLODC, 6},
+        std::tuple{f.settingPages->openGL.trackSubPixelPrecision, f.settingPages->openGL.labelSubPix, 1}}) {
     f.clearModified();
     track->setPosition(position);
     EXPECT_EQ(std::to_string(position), label->text()) << track->name();

@@ -34,7 +34,8 @@ inline void seedXpRadeon(platform::SimPlatform& p) {
       "\"installpath\"=\"C:\\\\Program Files\\\\Kestrelune\\\\\"\n"
       "\"version\"=\"1.60\"\n"
       "\"FirstRun\"=\"Yes\"\n"
-      "\"Use_AltPath\"=dword:00000000\n");
+      "\"Use_AltPath\"=dword:00000000\n\n"
+      "[HKEY_CURRENT_USER\\Software\\Kestrelune\\OCInfo]\n");
   p.display.addDevice({"\\\\.\\DISPLAY1", "RADEON 8500 Series", 0x5});
   p.display.addDevice({"\\\\.\\DISPLAYV1", "NetMeeting driver", 0x8});
   platform::FakeVersionInfo ati2dvag;

@@ -148,6 +148,7 @@ Status MemoryRegistry::setValue(HKey key, const std::string& name, std::uint32_t
   bool failNow = false;
   if (const Status s = checkWrite(h, &failNow); s != kErrorSuccess) return s;
   if (failNow) return kErrorAccessDenied;
+  if (!refusedValue_.empty() && equalsNoCase(name, refusedValue_)) return kErrorAccessDenied;
   Value* v = node->value(name);
   if (!v) {
     node->values.push_back(Value{name, type, {}});
@@ -236,5 +237,7 @@ void MemoryRegistry::setReadOnly(HKey root, bool readOnly) {
 }
 
 void MemoryRegistry::failWrite(unsigned n) { failAt_ = n; }
+
+void MemoryRegistry::refuseWritesOf(const std::string& valueName) { refusedValue_ = valueName; }
 
 }  // namespace kl::platform

@@ -40,6 +40,9 @@ class MemoryRegistry : public Registry {
   // The n-th setValue from now (1 = the next) fails once with
   // ERROR_ACCESS_DENIED; 0 cancels a pending failure.
   void failWrite(unsigned n);
+  // Every write of a value of this name (in any key) fails with
+  // ERROR_ACCESS_DENIED; an empty name ends that.
+  void refuseWritesOf(const std::string& valueName);
   // Successful value writes (setValue) so far.
   unsigned writeCount() const { return writes_; }
   // Handles currently open (predefined roots excluded): a leak check.
@@ -77,6 +80,7 @@ class MemoryRegistry : public Registry {
   std::set<HKey> readOnlyRoots_;
   HKey nextHandle_ = 0x1000;
   unsigned failAt_ = 0;
+  std::string refusedValue_;
   unsigned writes_ = 0;
 };
 

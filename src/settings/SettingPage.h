@@ -1,22 +1,41 @@
 #pragma once
-// The setting pages of the main window. Each builder creates its pages'
-// groups and controls in their design state, keeps on the window the
-// pointers that start-up and the value rules use, and wires the handlers
-// that mark the window modified and keep the value labels up to date.
+// What the six setting pages share: the "modified" event their controls
+// raise, the two handlers that raise it, and the builders of their groups of
+// bound check boxes.
+#include <functional>
 #include <string>
 #include <vector>
 
-#include "app/MainProg.h"
 #include "ui/layout.h"
 
 namespace kl::settings {
 
-// "DirectX" and "DirectX Advanced".
-void buildDirectXPages(app::TMainForm& form);
-// "OpenGL" and "OpenGL Private".
-void buildOpenGLPages(app::TMainForm& form);
-// "DVD" and "Windows GUI".
-void buildDesktopPages(app::TMainForm& form);
+class SettingPage {
+ public:
+  explicit SettingPage(ui::TabSheet& sheet) : sheet_(sheet) {}
+  SettingPage(const SettingPage&) = delete;
+  SettingPage& operator=(const SettingPage&) = delete;
+  virtual ~SettingPage() = default;
+
+  ui::TabSheet& sheet() { return sheet_; }
+
+  // Raised by the user's input on a setting control; the main window
+  // connects it to its modified marker.
+  std::function<void()> onModified;
+
+  // A mouse press (any button) on a bound check box.
+  void checkVSyncMouseDown(ui::MouseButton) { modified(); }
+  // The focus entering a value control.
+  void comboAnisoD3DEnter() { modified(); }
+
+ protected:
+  void modified() {
+    if (onModified) onModified();
+  }
+
+ private:
+  ui::TabSheet& sheet_;
+};
 
 // Shared by the page builders.
 namespace pages {
@@ -45,12 +64,12 @@ inline ui::GroupBox& group(ui::Control& parent, const std::string& name, const s
 }
 
 // A bound check box: three states, and a mouse press marks the window modified.
-inline ui::CheckBox& settingBox(app::TMainForm& form, ui::Control& parent, const BoxEntry& entry,
+inline ui::CheckBox& settingBox(SettingPage& page, ui::Control& parent, const BoxEntry& entry,
                                 ui::Rect bounds, HintDisplay display = HintDisplay::Shown) {
   auto& box = ui::place<ui::CheckBox>(parent, entry.name, entry.caption, bounds);
   box.setAllowGrayed(true);
   giveHint(box, entry.hint, display);
-  box.onMouseDown = [&form](ui::MouseButton b) { form.checkVSyncMouseDown(b); };
+  box.onMouseDown = [&page](ui::MouseButton b) { page.checkVSyncMouseDown(b); };
   return box;
 }
 
@@ -59,16 +78,15 @@ constexpr int boxGroupHeight(int rows) { return kFirstRow + rows * kRowPitch + 8
 
 // A group of bound check boxes in `columns` columns, filled top to bottom
 // and then left to right.
-inline ui::GroupBox& boxGroup(app::TMainForm& form, ui::Control& page, const std::string& name,
-                              const std::string& caption, ui::Rect bounds,
-                              const std::vector<BoxEntry>& boxes, int columns = 1,
+inline ui::GroupBox& boxGroup(SettingPage& page, const std::string& name, const std::string& caption,
+                              ui::Rect bounds, const std::vector<BoxEntry>& boxes, int columns = 1,
                               HintDisplay display = HintDisplay::Shown) {
-  auto& g = group(page, name, caption, bounds);
+  auto& g = group(page.sheet(), name, caption, bounds);
   const int rows = (static_cast<int>(boxes.size()) + columns - 1) / columns;
   const int width = (bounds.width - 24) / columns;
   for (std::size_t i = 0; i < boxes.size(); ++i) {
     const int column = static_cast<int>(i) / rows, row = static_cast<int>(i) % rows;
-    settingBox(form, g, boxes[i],
+    settingBox(page, g, boxes[i],
                {12 + column * width, kFirstRow + row * kRowPitch, width - 4, kBoxHeight}, display);
   }
   return g;

@@ -1,5 +1,5 @@
 // The pages "DirectX" and "DirectX Advanced".
-#include "settings/Pages.h"
+#include "settings/DirectXPages.h"
 
 namespace kl::settings {
 namespace {
@@ -130,134 +130,134 @@ ui::ComboBox& comboList(ui::Control& parent, const std::string& name,
   return combo;
 }
 
-void buildZBufferGroup(app::TMainForm& form, ui::Control& page, ui::Rect bounds) {
-  auto& g = group(page, "groupZBuff", " Z-Buffer Compression && Depth ", bounds);
-  form.spinZCompres = &ui::place<ui::SpinEdit>(g, "spinZCompres", "", {12, 22, 50, 21});
-  form.spinZCompres->setRange(0, 3);
-  form.spinZCompres->setValue(3);
-  giveHint(*form.spinZCompres, "Determines the compression strength of data in the Z-Buffer",
+}  // namespace
+
+void DirectXPage::buildZBufferGroup(ui::Rect bounds) {
+  auto& g = group(sheet(), "groupZBuff", " Z-Buffer Compression && Depth ", bounds);
+  spinZCompres = &ui::place<ui::SpinEdit>(g, "spinZCompres", "", {12, 22, 50, 21});
+  spinZCompres->setRange(0, 3);
+  spinZCompres->setValue(3);
+  giveHint(*spinZCompres, "Determines the compression strength of data in the Z-Buffer",
            HintDisplay::Shown);
-  form.comboZBuff =
-      &comboList(g, "comboZBuff", {"16", "16, 24", "16, 24, 32"}, 2, {74, 22, 100, 21});
-  giveHint(*form.comboZBuff,
+  comboZBuff = &comboList(g, "comboZBuff", {"16", "16, 24", "16, 24, 32"}, 2, {74, 22, 100, 21});
+  giveHint(*comboZBuff,
            "The area of the graphics memory used to store the Z or depth information about "
            "rendered objects.",
            HintDisplay::Shown);
-  form.check8Stencil = &ui::place<ui::CheckBox>(g, "check8Stencil", "8-bit Stencil",
-                                                {186, 24, bounds.width - 198, 17});
-  giveHint(*form.check8Stencil,
+  check8Stencil =
+      &ui::place<ui::CheckBox>(g, "check8Stencil", "8-bit Stencil", {186, 24, bounds.width - 198, 17});
+  giveHint(*check8Stencil,
            "The section of the graphics memory that stores the stencil data. Stencil data can be "
            "used to mask pixels for a variety of reasons, such as stippling patterns for lines, "
            "simple shadows and more.",
            HintDisplay::Shown);
-  form.check8Stencil->onMouseDown = [&form](ui::MouseButton b) { form.checkVSyncMouseDown(b); };
-  form.comboZBuff->onChange = [&form] { form.comboZBuffChange(); };
+  check8Stencil->onMouseDown = [this](ui::MouseButton b) { checkVSyncMouseDown(b); };
+  comboZBuff->onChange = [this] { comboZBuffChange(); };
 }
 
-void buildDitheringGroup(app::TMainForm& form, ui::Control& page, ui::Rect bounds) {
-  auto& g = group(page, "groupDXDith", " Dithering when Alpha-Blending ", bounds);
-  form.comboAlphaBlend =
+void DirectXPage::buildDitheringGroup(ui::Rect bounds) {
+  auto& g = group(sheet(), "groupDXDith", " Dithering when Alpha-Blending ", bounds);
+  comboAlphaBlend =
       &comboList(g, "comboAlphaBlend",
                  {"Use error diffusion dithering", "Use ordered dithering", "Disable dithering"}, 0,
                  {12, 22, bounds.width - 24, 21});
-  giveHint(*form.comboAlphaBlend, "Selects the technique to use for dithering", HintDisplay::Shown);
+  giveHint(*comboAlphaBlend, "Selects the technique to use for dithering", HintDisplay::Shown);
 }
 
-void buildAnisotropyGroup(app::TMainForm& form, ui::Control& page, ui::Rect bounds) {
-  auto& g = group(page, "groupAnisoD3D", " DirectX Anisotropic Texture Filtering ", bounds);
-  form.comboAnisoD3D = &comboList(g, "comboAnisoD3D", kAnisotropyItems, 0, {12, 22, 100, 21});
-  giveHint(*form.comboAnisoD3D,
+void DirectXPage::buildAnisotropyGroup(ui::Rect bounds) {
+  auto& g = group(sheet(), "groupAnisoD3D", " DirectX Anisotropic Texture Filtering ", bounds);
+  comboAnisoD3D = &comboList(g, "comboAnisoD3D", kAnisotropyItems, 0, {12, 22, 100, 21});
+  giveHint(*comboAnisoD3D,
            "An advanced texture-filtering technique that improves image quality for scenes with "
            "objects that extend from the foreground deep into the background.",
            HintDisplay::Shown);
-  pages::settingBox(form, g, kAnisoLinear, {124, 24, bounds.width - 136, 17});
+  pages::settingBox(*this, g, kAnisoLinear, {124, 24, bounds.width - 136, 17});
 }
 
-void buildTruFormGroup(app::TMainForm& form, ui::Control& page, ui::Rect bounds) {
-  auto& g = group(page, "GroupBox7", " TruForm (only for Radeon 8500) ", bounds);
+void DirectXPage::buildTruFormGroup(ui::Rect bounds) {
+  auto& g = group(sheet(), "GroupBox7", " TruForm (only for Radeon 8500) ", bounds);
   giveHint(g,
            "TruForm is a technique that generates polygones out of existing polygones. This way "
            "the Radeon is able to create high polygone modes without a big performance hit. This "
            "setting only works on the Radeon 8500. ",
            HintDisplay::Shown);
-  form.checkEnableTruForm =
+  checkEnableTruForm =
       &ui::place<ui::CheckBox>(g, "checkEnableTruForm", "Enable TruForm", {12, 26, 110, 17});
-  giveHint(*form.checkEnableTruForm,
+  giveHint(*checkEnableTruForm,
            "TruForm creates high polygon models, this feature only works on the Radeon 8500",
            HintDisplay::Hidden);
   ui::addLabel(g, "labelTruFormStrength", "Strength:", 140, 28, 50);
-  form.trackTruForm = &ui::place<ui::TrackBar>(g, "trackTruForm", "", {195, 20, 300, 30});
-  form.trackTruForm->setMax(7);
-  form.trackTruForm->setPosition(0);
-  form.trackTruForm->setTickMarks(false);
-  giveHint(*form.trackTruForm, "Defines the strength of TruForm used", HintDisplay::Hidden);
-  form.labelTruStr = &ui::addLabel(g, "labelTruStr", "0", 505, 28, 30);
+  trackTruForm = &ui::place<ui::TrackBar>(g, "trackTruForm", "", {195, 20, 300, 30});
+  trackTruForm->setMax(7);
+  trackTruForm->setPosition(0);
+  trackTruForm->setTickMarks(false);
+  giveHint(*trackTruForm, "Defines the strength of TruForm used", HintDisplay::Hidden);
+  labelTruStr = &ui::addLabel(g, "labelTruStr", "0", 505, 28, 30);
 
-  form.checkEnableTruForm->onMouseDown = [&form](ui::MouseButton b) {
-    form.checkEnableTruFormMouseDown(b);
-  };
-  form.checkEnableTruForm->onClick = [&form] { form.checkEnableTruFormClick(); };
-  form.trackTruForm->onChange = [&form] { form.trackTruFormChange(); };
+  checkEnableTruForm->onMouseDown = [this](ui::MouseButton b) { checkEnableTruFormMouseDown(b); };
+  checkEnableTruForm->onClick = [this] { checkEnableTruFormClick(); };
+  trackTruForm->onChange = [this] { trackTruFormChange(); };
 }
 
 // Two columns: the switches and dithering on the left; fog, Z-buffer and
 // anisotropy on the right; TruForm across the page below.
-void buildDirectXPage(app::TMainForm& form, ui::Control& page) {
-  boxGroup(form, page, "groupDXSett", " DirectX Settings ", {8, 4, 284, boxGroupHeight(7)},
+DirectXPage::DirectXPage(ui::TabSheet& tabDirectX) : SettingPage(tabDirectX) {
+  boxGroup(*this, "groupDXSett", " DirectX Settings ", {8, 4, 284, boxGroupHeight(7)},
            kDirectXSettings);
-  buildDitheringGroup(form, page, {8, 164, 284, 56});
-  auto& fog = boxGroup(form, page, "groupFog", " Fog ", {300, 4, 284, boxGroupHeight(3)}, kFog, 2);
+  buildDitheringGroup({8, 164, 284, 56});
+  auto& fog = boxGroup(*this, "groupFog", " Fog ", {300, 4, 284, boxGroupHeight(3)}, kFog, 2);
   giveHint(fog,
            "Fog is a graphics function that simulates the behavior of actual fog and/or mist. The "
            "Radeon supports different types of fog rendering in DirectX. These are: Table, "
            "Discrete, Vertex, Volume, Z and W Fog.",
            HintDisplay::Shown);
-  buildZBufferGroup(form, page, {300, 92, 284, 56});
-  buildAnisotropyGroup(form, page, {300, 154, 284, 66});
-  buildTruFormGroup(form, page, {8, 228, 576, 64});
+  buildZBufferGroup({300, 92, 284, 56});
+  buildAnisotropyGroup({300, 154, 284, 66});
+  buildTruFormGroup({8, 228, 576, 64});
 
   // Focus on a value control marks the window modified.
-  for (ui::Control* c :
-       std::initializer_list<ui::Control*>{form.comboZBuff, form.spinZCompres, form.comboAlphaBlend,
-                                           form.comboAnisoD3D, form.trackTruForm})
-    c->onEnter = [&form] { form.comboAnisoD3DEnter(); };
+  for (ui::Control* c : std::initializer_list<ui::Control*>{comboZBuff, spinZCompres,
+                                                            comboAlphaBlend, comboAnisoD3D,
+                                                            trackTruForm})
+    c->onEnter = [this] { comboAnisoD3DEnter(); };
+}
+
+void DirectXPage::comboZBuffChange() {
+  const bool only16 = comboZBuff->itemIndex() == 0;
+  if (only16) check8Stencil->setChecked(false);
+  check8Stencil->setEnabled(!only16);
+  modified();
+}
+
+// The strength bar follows the box through its click event, so it is enabled
+// exactly when the box is checked, whether the box was toggled by the left
+// button or by the keyboard; a press of another button, which does not
+// toggle, leaves both alone.
+void DirectXPage::checkEnableTruFormMouseDown(ui::MouseButton) { modified(); }
+
+void DirectXPage::checkEnableTruFormClick() {
+  trackTruForm->setEnabled(checkEnableTruForm->checked());
+}
+
+void DirectXPage::trackTruFormChange() {
+  labelTruStr->setText(std::to_string(trackTruForm->position()));
 }
 
 // The general switches in two columns, tiling and TCL below.
-void buildDirectXAdvancedPage(app::TMainForm& form, ui::Control& page) {
-  boxGroup(form, page, "groupD3DAdv", " DirectX Advanced Settings ",
-           {8, 4, 284, boxGroupHeight(12)}, kAdvancedSettings);
-  boxGroup(form, page, "GroupBox4", " DirectX Advanced Settings ",
-           {300, 4, 284, boxGroupHeight(12)}, kMoreAdvancedSettings);
+DirectXAdvancedPage::DirectXAdvancedPage(ui::TabSheet& DirectXAdv) : SettingPage(DirectXAdv) {
+  boxGroup(*this, "groupD3DAdv", " DirectX Advanced Settings ", {8, 4, 284, boxGroupHeight(12)},
+           kAdvancedSettings);
+  boxGroup(*this, "GroupBox4", " DirectX Advanced Settings ", {300, 4, 284, boxGroupHeight(12)},
+           kMoreAdvancedSettings);
   const int below = 4 + boxGroupHeight(12) + 6;
-  auto& tiling = boxGroup(form, page, "groupD3DTiling", " Tiling ",
-                          {8, below, 376, boxGroupHeight(4)}, kTiling, 2, HintDisplay::Hidden);
+  auto& tiling = boxGroup(*this, "groupD3DTiling", " Tiling ", {8, below, 376, boxGroupHeight(4)},
+                          kTiling, 2, HintDisplay::Hidden);
   giveHint(tiling,
            "Different forms of tiling. It enables different forms of tiling, tiling is used to "
            "render the screen in parts (tiles) which saves bandwith (Kyro cards are totally based "
            "on tile-based rendering). So enable all forms of tiling.",
            HintDisplay::Shown);
-  boxGroup(form, page, "GroupBox5", " TCL ", {392, below, 192, boxGroupHeight(4)}, kTcl);
-}
-
-}  // namespace
-
-void buildDirectXPages(app::TMainForm& form) {
-  buildDirectXPage(form, *form.tabDirectX);
-  buildDirectXAdvancedPage(form, *form.DirectXAdv);
+  boxGroup(*this, "GroupBox5", " TCL ", {392, below, 192, boxGroupHeight(4)}, kTcl);
 }
 
 }  // namespace kl::settings
-
-namespace kl::app {
-
-// "16" alone has no stencil: the box is cleared and locked until a depth
-// with 24 bits is picked again.
-void TMainForm::comboZBuffChange() {
-  const bool only16 = comboZBuff->itemIndex() == 0;
-  if (only16) check8Stencil->setChecked(false);
-  check8Stencil->setEnabled(!only16);
-  markModified();
-}
-
-}  // namespace kl::app

@@ -1,5 +1,5 @@
 // The pages "OpenGL" and "OpenGL Private".
-#include "settings/Pages.h"
+#include "settings/OpenGLPages.h"
 
 namespace kl::settings {
 namespace {
@@ -139,53 +139,53 @@ ui::TrackBar& trackGroup(ui::Control& page, const TrackRow& row, int y, ui::Labe
   return track;
 }
 
-void buildOpenGLPage(app::TMainForm& form, ui::Control& page) {
-  boxGroup(form, page, "groupOGLSett", " OpenGL Settings ", {8, 4, 576, boxGroupHeight(5)},
+}  // namespace
+
+OpenGLPage::OpenGLPage(ui::TabSheet& tabOpenGL) : SettingPage(tabOpenGL) {
+  boxGroup(*this, "groupOGLSett", " OpenGL Settings ", {8, 4, 576, boxGroupHeight(5)},
            kOpenGLSettings, 2);
-  form.trackLOD = &trackGroup(page,
-                              {"groupLOD", " Level Of Detail ", "LOD:", "trackLOD", "labelLODC", 8,
-                               3, "Determines texture sharpness"},
-                              128, &form.labelLODC);
-  form.trackSubPixelPrecision =
-      &trackGroup(page,
+  trackLOD = &trackGroup(tabOpenGL,
+                         {"groupLOD", " Level Of Detail ", "LOD:", "trackLOD", "labelLODC", 8, 3,
+                          "Determines texture sharpness"},
+                         128, &labelLODC);
+  trackSubPixelPrecision =
+      &trackGroup(tabOpenGL,
                   {"groupSubPix", " Sub Pixel Precision ", "SubPix:", "trackSubPixelPrecision",
                    "labelSubPix", 4, 2, "Dunno"},
-                  190, &form.labelSubPix);
-  auto& aniso = group(page, "groupAniso", " Anisotropic Texture Filtering ", {8, 252, 576, 56});
-  form.comboAniso = &ui::place<ui::ComboBox>(aniso, "comboAniso", "", {12, 22, 120, 21});
-  form.comboAniso->setItems({"Disabled", "2x", "4x", "8x", "16x", "32x", "64x", "128x"});
-  form.comboAniso->setItemIndex(0);
-  giveHint(*form.comboAniso, "Enables Anisotropic filtering for OpenGL", HintDisplay::Shown);
+                  190, &labelSubPix);
+  auto& aniso = group(tabOpenGL, "groupAniso", " Anisotropic Texture Filtering ", {8, 252, 576, 56});
+  comboAniso = &ui::place<ui::ComboBox>(aniso, "comboAniso", "", {12, 22, 120, 21});
+  comboAniso->setItems({"Disabled", "2x", "4x", "8x", "16x", "32x", "64x", "128x"});
+  comboAniso->setItemIndex(0);
+  giveHint(*comboAniso, "Enables Anisotropic filtering for OpenGL", HintDisplay::Shown);
 
-  form.trackLOD->onChange = [&form] { form.trackLODChange(); };
-  form.trackSubPixelPrecision->onChange = [&form] { form.trackSubPixelPrecisionChange(); };
-  for (ui::Control* c : std::initializer_list<ui::Control*>{
-           form.trackLOD, form.trackSubPixelPrecision, form.comboAniso})
-    c->onEnter = [&form] { form.comboAnisoD3DEnter(); };
+  trackLOD->onChange = [this] { trackLODChange(); };
+  trackSubPixelPrecision->onChange = [this] { trackSubPixelPrecisionChange(); };
+  for (ui::Control* c :
+       std::initializer_list<ui::Control*>{trackLOD, trackSubPixelPrecision, comboAniso})
+    c->onEnter = [this] { comboAnisoD3DEnter(); };
+}
+
+void OpenGLPage::trackLODChange() { labelLODC->setText(std::to_string(trackLOD->position())); }
+
+void OpenGLPage::trackSubPixelPrecisionChange() {
+  labelSubPix->setText(std::to_string(trackSubPixelPrecision->position()));
 }
 
 // Two columns: general, Hyper Z and tiling switches on the left, the rest
 // of the private switches on the right.
-void buildOpenGLPrivatePage(app::TMainForm& form, ui::Control& page) {
+OpenGLPrivatePage::OpenGLPrivatePage(ui::TabSheet& tabOpenGLP) : SettingPage(tabOpenGLP) {
   const int hyperZTop = 4 + boxGroupHeight(7) + 6;
   const int tilingTop = hyperZTop + boxGroupHeight(4) + 6;
-  boxGroup(form, page, "groupOGLPSett", " OpenGL Private Settings ", {8, 4, 284, boxGroupHeight(7)},
+  boxGroup(*this, "groupOGLPSett", " OpenGL Private Settings ", {8, 4, 284, boxGroupHeight(7)},
            kPrivateSettings);
-  boxGroup(form, page, "groupOGLPHyperZ", " Hyper Z Settings ",
-           {8, hyperZTop, 284, boxGroupHeight(4)}, kHyperZ);
-  boxGroup(form, page, "groupOGLPTiling", " Tiling ", {8, tilingTop, 284, boxGroupHeight(2)},
-           kTiling);
-  boxGroup(form, page, "groupOGLPSett2", " OpenGL Private Settings ",
-           {300, 4, 284, boxGroupHeight(9)}, kMorePrivateSettings);
-  boxGroup(form, page, "groupOGLPSett3", " OpenGL Private Settings ",
+  boxGroup(*this, "groupOGLPHyperZ", " Hyper Z Settings ", {8, hyperZTop, 284, boxGroupHeight(4)},
+           kHyperZ);
+  boxGroup(*this, "groupOGLPTiling", " Tiling ", {8, tilingTop, 284, boxGroupHeight(2)}, kTiling);
+  boxGroup(*this, "groupOGLPSett2", " OpenGL Private Settings ", {300, 4, 284, boxGroupHeight(9)},
+           kMorePrivateSettings);
+  boxGroup(*this, "groupOGLPSett3", " OpenGL Private Settings ",
            {300, 4 + boxGroupHeight(9) + 6, 284, boxGroupHeight(6)}, kEvenMorePrivateSettings);
-}
-
-}  // namespace
-
-void buildOpenGLPages(app::TMainForm& form) {
-  buildOpenGLPage(form, *form.tabOpenGL);
-  buildOpenGLPrivatePage(form, *form.tabOpenGLP);
 }
 
 }  // namespace kl::settings
