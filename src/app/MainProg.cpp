@@ -1,5 +1,7 @@
 #include "app/MainProg.h"
 
+#include <algorithm>
+
 #include "app/Confirm.h"
 #include "app/SysInfoPage.h"
 #include "app/about.h"
@@ -58,12 +60,15 @@ void TMainForm::connectDialogs() {
 
 // ---- start-up
 
+// After the version gate every step that can fail runs on its own: a failed
+// step is reported and start-up goes on, so what the later steps load is
+// loaded all the same. Apply and profile save then leave out what was not.
 void TMainForm::startRoutine() {
   if (!passVersionGate()) return;
   firstRunReset();
   showDriverLines();
-  loadCustomResolutionChecks();
-  refreshRatesPage->BuildRefreshRatePage();
+  startupStep([&] { customResPage->LoadCustomResolutionChecks(); });
+  startupStep([&] { refreshRatesPage->BuildRefreshRatePage(); });
   driverRemovalConfirmed = false;
   refreshRatesEntered = false;
   TabPages->setPageIndex(0);
@@ -73,10 +78,25 @@ void TMainForm::startRoutine() {
   const std::string profiles = sysinfo::GetInstallPath(platform_) + "Profiles";
   OpenProfile->initialDir = profiles;
   SaveProfile->initialDir = profiles;
-  ocPanel->InitOverclockPanel();
-  FillSystemInfo(*this);
-  settings::CreateAllKeys(*settingPages);
-  settings::LoadAllKeys(*settingPages, kRegister, "");
+  startupStep([&] { ocPanel->InitOverclockPanel(); });
+  startupStep([&] { FillSystemInfo(*this); });
+  startupStep([&] {
+    settings::CreateAllKeys(*settingPages);
+    settings::LoadAllKeys(*settingPages, kRegister, "");
+  });
+}
+
+// The same cause (a driver key that cannot be found, say) fails several
+// steps: its message is shown once.
+void TMainForm::startupStep(const std::function<void()>& step) {
+  try {
+    step();
+  } catch (const std::exception& e) {
+    if (std::find(startupErrors_.begin(), startupErrors_.end(), e.what()) != startupErrors_.end())
+      return;
+    startupErrors_.push_back(e.what());
+    app().handleException(e);
+  }
 }
 
 bool TMainForm::passVersionGate() {
@@ -102,11 +122,12 @@ void TMainForm::firstRunReset() {
   }
 }
 
+// A driver key that cannot be looked up reads as a name that cannot be read.
 void TMainForm::showDriverLines() {
-  RegistryAccess driver(platform_.registry, platform::kHkeyLocalMachine);
-  driver.openKey(settings::GetDriverKey(platform_, app()), false);
   try {
-    labelDriver->setText(driver.readString("drv"));
+    RegistryAccess driver(platform_.registry, platform::kHkeyLocalMachine);
+    const std::string key = settings::GetDriverKey(platform_, app());
+    labelDriver->setText(!key.empty() && driver.openKey(key, false) ? driver.readString("drv") : "");
   } catch (const Error&) {
     labelDriver->setText("Cannot detect");
   }
@@ -122,29 +143,46 @@ void TMainForm::showDriverLines() {
   statusBar->setPanelText(0, "Kestrelune " + sysinfo::GetProgramVersion(platform_));
 }
 
-// A list that cannot be read is reported and leaves every item unchecked;
-// start-up goes on.
-void TMainForm::loadCustomResolutionChecks() {
-  try {
-    customResPage->LoadCustomResolutionChecks();
-  } catch (const std::exception& e) {
-    app().handleException(e);
-  }
-}
-
 // ---- commands
 
 void TMainForm::buttonApplyClick() {
   if (settingsModified) {
     windows_.Confirmation = &app().createForm<TConfirmation>();
     windows_.Confirmation->showModal();
-    settings::SaveAllKeys(*settingPages, kRegister, "");
-    ocPanel->WriteStartupOverclock(ocPanel->checkRunAtStartup->checked());
-    ocPanel->WriteCardType();
-    customResPage->WriteCustomResolutions();
-    if (refreshRatesEntered) refreshRatesPage->ApplyRefreshRates();
+    std::vector<std::string> skipped = settings::SaveAllKeys(*settingPages, kRegister, "");
+    if (ocPanel->startupLoaded()) {
+      ocPanel->WriteStartupOverclock(ocPanel->checkRunAtStartup->checked());
+      ocPanel->WriteCardType();
+    } else {
+      skipped.push_back("the overclocking start-up settings");
+    }
+    if (customResPage->loaded())
+      customResPage->WriteCustomResolutions();
+    else
+      skipped.push_back("the custom resolutions");
+    if (refreshRatesEntered) {
+      if (refreshRatesPage->loaded())
+        refreshRatesPage->ApplyRefreshRates();
+      else
+        skipped.push_back("the refresh rates");
+    }
+    reportNotSaved(skipped);
   }
   clearModified();
+}
+
+// Told once per run: what start-up could not read was left as it is.
+void TMainForm::reportNotSaved(const std::vector<std::string>& parts) {
+  if (parts.empty() || notSavedReported_) return;
+  notSavedReported_ = true;
+  std::string list;
+  for (const std::string& part : parts) list += (list.empty() ? "" : ", ") + part;
+  std::string why;
+  for (const std::string& error : startupErrors_) why += "\n" + error;
+  app().messageBox("Kestrelune could not read these settings when it started, so it did not "
+                   "save them: " + list + "." +
+                       (why.empty() ? "" : "\n\nThe reason:" + why),
+                   app().title(), ui::kMbOk | ui::kMbIconWarning);
 }
 
 void TMainForm::buttonOKClick() {

@@ -2,8 +2,10 @@
 // The main window: the frame (logo, ten tabs, Apply / OK / Cancel, status
 // line, menus, tray icon, profile dialogs), the pages it composes, the
 // modified marker, start-up and the commands.
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/Program.h"
 #include "modes/CustomRes.h"
@@ -112,10 +114,13 @@ class TMainForm : public ui::Form {
   bool passVersionGate();
   void firstRunReset();
   void showDriverLines();
-  void loadCustomResolutionChecks();
+  void startupStep(const std::function<void()>& step);
+  void reportNotSaved(const std::vector<std::string>& parts);
 
   platform::Platform& platform_;
   Windows& windows_;
+  std::vector<std::string> startupErrors_;  // each shown once, in order
+  bool notSavedReported_ = false;
 };
 
 }  // namespace kl::app

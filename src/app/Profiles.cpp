@@ -23,12 +23,14 @@ void TMainForm::setUpProfileDialogs() {
 // The main menu's save leaves the window not modified, also when cancelled;
 // a failed write ends it before that.
 void TMainForm::menuitemSaveClick() {
-  if (SaveProfile->execute()) settings::SaveAllKeys(*settingPages, kProfile, SaveProfile->fileName);
+  if (SaveProfile->execute())
+    reportNotSaved(settings::SaveAllKeys(*settingPages, kProfile, SaveProfile->fileName));
   clearModified();
 }
 
 void TMainForm::SaveProfilesystrayClick() {
-  if (SaveProfile->execute()) settings::SaveAllKeys(*settingPages, kProfile, SaveProfile->fileName);
+  if (SaveProfile->execute())
+    reportNotSaved(settings::SaveAllKeys(*settingPages, kProfile, SaveProfile->fileName));
 }
 
 // A profile is applied at once: after loading (or a cancelled dialog) the

@@ -12,10 +12,18 @@ void save(SettingPages& pages, Group g, const std::string& mode, const std::stri
   saveGroup(pages, catalogueOf(g), pages.bindings(g), mode, file);
 }
 
-// A group counts as loaded once a load of it ran to its end.
+// A group counts as loaded once a load of all its bindings ran to its end.
 void load(SettingPages& pages, Group g, const std::string& mode, const std::string& file) {
   loadGroup(pages, catalogueOf(g), pages.bindings(g), mode, file);
-  pages.setLoaded(g, true);
+  if (pages.bindings(g).size() == catalogueOf(g).rows.size()) pages.setLoaded(g, true);
+}
+
+// The group's name as the user knows it from the pages.
+const char* shownName(Group g) {
+  static const char* const names[kGroupCount] = {
+      "DirectX", "DirectX Advanced", "OpenGL", "OpenGL Private", "DVD", "Windows GUI",
+      "ATi driver tabs"};
+  return names[static_cast<std::size_t>(g)];
 }
 
 }  // namespace
@@ -82,14 +90,22 @@ void CreateAllKeys(SettingPages& pages) {
   CreateDriverTabKeys(pages);
 }
 
-void SaveAllKeys(SettingPages& pages, const std::string& mode, const std::string& fileName) {
-  SaveDirectXKeys(pages, mode, fileName);
-  SaveDirectXAdvancedKeys(pages, mode, fileName);
-  SaveOpenGLKeys(pages, mode, fileName);
-  SaveOpenGLPrivateKeys(pages, mode, fileName);
-  SaveDVDKeys(pages, mode, fileName);
-  SaveDesktopKeys(pages, mode, fileName);
-  SaveDriverTabKeys(pages, mode, fileName);
+std::vector<std::string> SaveAllKeys(SettingPages& pages, const std::string& mode,
+                                     const std::string& fileName) {
+  using Save = void (*)(SettingPages&, const std::string&, const std::string&);
+  static const Save inOrder[kGroupCount] = {SaveDirectXKeys,       SaveDirectXAdvancedKeys,
+                                            SaveOpenGLKeys,        SaveOpenGLPrivateKeys,
+                                            SaveDVDKeys,           SaveDesktopKeys,
+                                            SaveDriverTabKeys};
+  std::vector<std::string> skipped;
+  for (std::size_t i = 0; i < kGroupCount; ++i) {
+    const auto g = static_cast<Group>(i);
+    if (pages.loaded(g))
+      inOrder[i](pages, mode, fileName);
+    else
+      skipped.push_back(shownName(g));
+  }
+  return skipped;
 }
 
 void LoadAllKeys(SettingPages& pages, const std::string& mode, const std::string& fileName) {

@@ -4,6 +4,7 @@
 // profile file `fileName`; any other text, by convention "Register", the
 // registry.
 #include <string>
+#include <vector>
 
 namespace kl::settings {
 
@@ -35,7 +36,12 @@ void LoadDriverTabKeys(SettingPages& pages, const std::string& mode, const std::
 
 // All seven, in the order start-up and Apply use.
 void CreateAllKeys(SettingPages& pages);
-void SaveAllKeys(SettingPages& pages, const std::string& mode, const std::string& fileName);
+// Saves the groups that have been loaded, in order, and returns the names of
+// those it left out: a group whose start-up load never completed shows the
+// controls' design state, not the driver's values, and writing it would
+// overwrite what it never read.
+std::vector<std::string> SaveAllKeys(SettingPages& pages, const std::string& mode,
+                                     const std::string& fileName);
 void LoadAllKeys(SettingPages& pages, const std::string& mode, const std::string& fileName);
 // Opening a profile loads OpenGL Private after Windows GUI.
 void LoadAllKeysFromProfile(SettingPages& pages, const std::string& fileName);

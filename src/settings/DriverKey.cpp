@@ -44,6 +44,10 @@ std::string publishedKey(platform::Platform& p, int index) {
 std::string GetDriverKey(platform::Platform& p, ui::Application& app) {
   std::string path;
   if (alternativePath(p, &path)) return path;
+  return DetectedDriverKey(p, app);
+}
+
+std::string DetectedDriverKey(platform::Platform& p, ui::Application& app) {
   const std::string version = sysinfo::GetWindowsVersion(p, 1);
   if (version != "5.1" && version != "5.0") {
     app.showMessage("You are using Windows 9X/ME... that does not work");
@@ -76,9 +80,15 @@ std::string GetDriverKeyIndex(platform::Platform& p, ui::Application& app) {
 std::string ResolveKeyPath(platform::Platform& p, ui::Application& app,
                            const std::string& version, const std::string& role) {
   if (version != "5.0" && version != "5.1") return "";
-  if (role == "D3D") return GetDriverKey(p, app);
-  if (role == "OGL") return GetDriverKey(p, app) + "\\OpenGL";
-  if (role == "OGLP") return GetDriverKey(p, app) + "\\OpenGL\\Private";
+  // Without a driver key the subkeys have no parent either: "\OpenGL" alone
+  // would name a key at the root of HKEY_LOCAL_MACHINE.
+  const auto below = [&](const char* subkey) {
+    const std::string base = GetDriverKey(p, app);
+    return base.empty() ? base : base + subkey;
+  };
+  if (role == "D3D") return below("");
+  if (role == "OGL") return below("\\OpenGL");
+  if (role == "OGLP") return below("\\OpenGL\\Private");
   if (role != "Driver") return "";
   if (version == "5.0") return "SOFTWARE\\ATI Technologies\\Desktop\\000" + GetDriverKeyIndex(p, app);
   return "SOFTWARE\\ATI Technologies\\Desktop\\" + GetDriverKeyGuid(p, app);

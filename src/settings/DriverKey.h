@@ -15,6 +15,9 @@ namespace kl::settings {
 // Empty when no key is found; reports "Cannot find driver" and the
 // Windows 9x message itself.
 std::string GetDriverKey(platform::Platform& platform, ui::Application& app);
+// The key Windows publishes for the active display device, whatever the
+// user's alternative path says; empty when there is none.
+std::string DetectedDriverKey(platform::Platform& platform, ui::Application& app);
 // The brace group of the base key ("{GUID}"), or empty.
 std::string GetDriverKeyGuid(platform::Platform& platform, ui::Application& app);
 // The last character of the base key, or empty.

@@ -1,5 +1,6 @@
 #include "settings/Options.h"
 
+#include "platform/error.h"
 #include "platform/registry_access.h"
 #include "settings/DriverKey.h"
 #include "ui/application.h"
@@ -33,27 +34,55 @@ TformOptions::TformOptions(ui::Application& app, platform::Platform& platform)
   SpeedButton1->onClick = [this] { SpeedButton1Click(); };
 }
 
+// A "Use_AltPath" of the wrong type is reported, and the dialog opens as if
+// the option were off, with the detected path: "&Ok" then stores a switch of
+// the right type, so the dialog is the way to mend it.
 void TformOptions::FormShow() {
-  platform::RegistryAccess reg(platform_.registry, platform::kHkeyCurrentUser);
-  reg.openKey(kProgramKey, false);
-  const bool useAlt = reg.valueExists("Use_AltPath") && reg.readInteger("Use_AltPath") == 1;
+  bool useAlt = false;
+  std::string path;
+  try {
+    platform::RegistryAccess reg(platform_.registry, platform::kHkeyCurrentUser);
+    reg.openKey(kProgramKey, false);
+    useAlt = reg.valueExists("Use_AltPath") && reg.readInteger("Use_AltPath") == 1;
+    path = useAlt ? reg.readString("AlternativePath") : GetDriverKey(platform_, app());
+  } catch (const std::exception& e) {
+    app().handleException(e);
+    useAlt = false;
+    path = DetectedDriverKey(platform_, app());
+  }
   checkAltPath->setChecked(useAlt);
   editAltPath->setEnabled(useAlt);
-  editAltPath->setText(useAlt ? reg.readString("AlternativePath") : GetDriverKey(platform_, app()));
+  editAltPath->setText(path);
 }
 
 void TformOptions::checkAltPathClick() { editAltPath->setEnabled(checkAltPath->checked()); }
 
 // The path in use is computed before the switch changes, so a detected path
-// stays stored when the option is turned off.
+// stays stored when the option is turned off. The dialog closes whether or
+// not the values could be stored; a failure is reported after it has gone.
 void TformOptions::SpeedButton1Click() {
   const bool useAlt = checkAltPath->checked();
-  const std::string path = useAlt ? editAltPath->text() : GetDriverKey(platform_, app());
-  platform::RegistryAccess reg(platform_.registry, platform::kHkeyCurrentUser);
-  reg.openKey(kProgramKey, false);
-  reg.writeString("AlternativePath", path);
-  reg.writeInteger("Use_AltPath", useAlt ? 1 : 0);
+  try {
+    const std::string path = useAlt ? editAltPath->text() : pathInUse();
+    platform::RegistryAccess reg(platform_.registry, platform::kHkeyCurrentUser);
+    reg.openKey(kProgramKey, false);
+    reg.writeString("AlternativePath", path);
+    reg.writeInteger("Use_AltPath", useAlt ? 1 : 0);
+  } catch (...) {
+    close();
+    throw;
+  }
   close();
+}
+
+// The driver key as GetDriverKey finds it now; the detected one when the
+// switch cannot be read.
+std::string TformOptions::pathInUse() {
+  try {
+    return GetDriverKey(platform_, app());
+  } catch (const Error&) {
+    return DetectedDriverKey(platform_, app());
+  }
 }
 
 }  // namespace kl::settings

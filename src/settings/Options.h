@@ -17,6 +17,8 @@ class TformOptions : public ui::Form {
   ui::SpeedButton* SpeedButton1 = nullptr;
 
  private:
+  std::string pathInUse();
+
   platform::Platform& platform_;
 };
 

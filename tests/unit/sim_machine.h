@@ -30,6 +30,7 @@ inline void seedXpRadeon(platform::SimPlatform& p) {
       "[HKEY_LOCAL_MACHINE\\" + driver + "]\n"
       "\"drv\"=\"ati2dvag\"\n"
       "\"Device Description\"=\"RADEON 8500 Series\"\n\n" +
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run]\n\n"
       "[HKEY_CURRENT_USER\\Software\\Kestrelune]\n"
       "\"installpath\"=\"C:\\\\Program Files\\\\Kestrelune\\\\\"\n"
       "\"version\"=\"1.60\"\n"
