@@ -222,6 +222,22 @@ if grep -q 'fake output line 30' "$KL_WINE_LOG_DIR/wine.log"; then
 else
     fail "the failed command's output stays in the run's wine.log"
 fi
+# A version switch that fails once is tried again, and the failure is still shown.
+flaky_wine=$out_dir/flaky-wine
+rm -f "$out_dir/flaky-wine.failed"
+printf '#!/bin/sh\n[ -e "%s" ] && exec "%s" "$@"\n: >"%s"\necho "flaky first attempt"\nexit 1\n' \
+    "$out_dir/flaky-wine.failed" "$KL_WINE64" "$out_dir/flaky-wine.failed" >"$flaky_wine"
+chmod +x "$flaky_wine"
+rc=0
+KL_WINE64=$flaky_wine kl_wine_set_version win2k 2>"$out_dir/error.txt" || rc=$?
+error=$(cat "$out_dir/error.txt")
+if ((rc == 0)) && [[ $error == *"WARNING: setting HKCU\Software\Wine Version to win2k failed; trying once more"* &&
+    $error == *"flaky first attempt"* && $(kl_wine_windows_version || true) == 5.0.2195 ]]; then
+    pass "a version switch that fails once is reported and tried again"
+else
+    fail "a version switch that fails once is reported and tried again" "rc=$rc" "$error"
+fi
+kl_wine_set_version winxp
 
 # --- restart: a new server rebuilds the adapter keys without our values; start seeds again --
 kl_wine_run reg add 'HKCU\Software\Kestrelune' /v FirstRun /d No /f >/dev/null 2>&1
