@@ -1,6 +1,7 @@
 // KlPlatformReport.exe: prints what the platform layer sees on this PC, one
 // "name: value" line each. The Wine run checks it against the prefix it
-// seeded (Windows version, driver key, the program's own version resource);
+// seeded (Windows version, driver key, the program's own version resource)
+// and the X server's monitor (display devices and modes);
 // on a real Windows 2000/XP PC it is a first diagnostic for a tester.
 #include <cstdio>
 #include <cstring>
@@ -40,17 +41,22 @@ void reportSystem(Platform& p) {
               static_cast<unsigned long long>(m.totalPhys / 1024), m.memoryLoad);
 }
 
+void printMode(const char* label, const DisplayMode& mode) {
+  std::printf("%s: %ux%u %u bpp %u Hz\n", label, mode.width, mode.height, mode.bitsPerPixel, mode.frequency);
+}
+
+// Every device with its state flags, then the current display's modes in the order
+// EnumDisplaySettingsA gives them (repeats included), so that a reader sees what a mode list
+// built from them has to cope with.
 void reportDisplays(Platform& p) {
   DisplayDevice d;
   for (std::uint32_t i = 0; p.display.enumDevice(i, &d); ++i)
     std::printf("display-device-%u: %s | %s | flags 0x%x\n", i, d.name.c_str(), d.text.c_str(),
                 d.stateFlags);
   DisplayMode mode;
-  if (p.display.enumSettings("", kEnumCurrentSettings, &mode))
-    std::printf("display-current: %ux%u %u bpp %u Hz\n", mode.width, mode.height, mode.bitsPerPixel,
-                mode.frequency);
+  if (p.display.enumSettings("", kEnumCurrentSettings, &mode)) printMode("display-current", mode);
   std::uint32_t count = 0;
-  while (p.display.enumSettings("", count, &mode)) ++count;
+  for (; p.display.enumSettings("", count, &mode); ++count) printMode("display-mode", mode);
   std::printf("display-modes: %u\n", count);
 }
 

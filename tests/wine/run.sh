@@ -33,6 +33,16 @@ kl_report_has() {
   grep -qxF "$2" "$KL_ROOT/build/wine-report-$1.txt"
 }
 
+# kl_report_displays VERSION AWK: AWK (exit 0 when it holds) over the display lines of the
+# report; shows those lines when it does not hold.
+kl_report_displays() {
+  local report="$KL_ROOT/build/wine-report-$1.txt"
+  awk "$2" "$report" && return 0
+  echo "   display lines of $report:" >&2
+  grep -E '^display-' "$report" | sed 's/^/     /' | head -n 40 >&2
+  return 1
+}
+
 kl_wine_report() {
   local version=$1 expected=$2 self
   self=$(kl_wine_winpath "$kl_wine_bin/KlPlatformReport.exe")
@@ -72,5 +82,16 @@ kl_check "the seeded driver key is found through HARDWARE\\DEVICEMAP\\VIDEO" \
   kl_report_has winxp "driver-drv: ati2dvag"
 kl_check "the seeded card description is read from the driver key" \
   kl_report_has winxp "driver-description: RADEON 8500 Series"
+# The X server's monitor as Windows programs see it: a mode list to pick refresh rates from
+# (lines "display-mode: 800x600 16 bpp 75 Hz"), an adapter the refresh-rate page can pick, and
+# a desktop the main window fits on.
+kl_check "the display modes at 16 bpp: four or more resolutions with three or more rates each" \
+  kl_report_displays winxp '$1 == "display-mode:" && $3 == 16 && $5 > 0 && !seen[$2 " " $5]++ { rates[$2]++ }
+    END { for (r in rates) if (rates[r] >= 3) n++; exit !(n >= 4) }'
+kl_check "a display device whose state flags are not exactly 1, 2, 8 or 16" \
+  kl_report_displays winxp '$1 ~ /^display-device-[0-9]+:$/ && $NF !~ /^0x(1|2|8|10)$/ { found = 1 }
+    END { exit !found }'
+kl_check "the desktop starts at 1024x768" \
+  kl_report_displays winxp '$1 == "display-current:" && $2 == "1024x768" { found = 1 } END { exit !found }'
 kl_check "the version resource of a Windows program reads 1.60" \
   grep -qE "^file-version .*KlPlatformReport.exe: 1\.60\.0\.0$" "$KL_ROOT/build/wine-report-winxp.txt"

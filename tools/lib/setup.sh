@@ -1,8 +1,11 @@
 # Installs what the project needs from Debian's packages, and builds.
 # Sourced by tools/test and tools/run.
 
+# xserver-xorg-core and xserver-xorg-video-dummy: the X server the Wine harness runs on
+# (tools/wine/xorg-crt.conf), a monitor with real display modes and refresh rates.
 KL_PACKAGES=(cmake g++ make g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-win32
-             binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 wine wine64 xvfb xdotool
+             binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 wine wine64
+             xserver-xorg-core xserver-xorg-video-dummy xdotool
              imagemagick nsis googletest)
 
 kl_die() {

@@ -3,7 +3,7 @@
 #
 # Source this file from bash (it works under `set -euo pipefail`), then:
 #
-#   kl_wine_start                   prefix, display, one held wineserver, desktop, seeded registry
+#   kl_wine_start                   prefix, X server, one held wineserver, desktop, seeded registry
 #   kl_wine_set_version VERSION     winxp | win2k | win7
 #   kl_wine_run [--timeout S] EXE [ARGS...]
 #   kl_wine_screenshot FILE [WINDOW_TITLE]
@@ -15,21 +15,38 @@
 #
 # Callers should `trap kl_wine_stop EXIT` after a successful kl_wine_start.
 #
+# The X server is Xorg with the dummy video driver and tools/wine/xorg-crt.conf: a monitor
+# with real modes and refresh rates, so that Windows programs enumerate display modes as on
+# a PC (a virtual frame buffer such as Xvfb offers one mode at 0 Hz). It runs without root.
+#
+# Every run keeps its logs in a folder of its own, <prefix>.harness/logs/<date>-<time>-<pid>
+# (`logs/last` points to the newest; the last KL_WINE_KEEP_LOGS folders are kept):
+#   wine.log    every Wine command the harness ran itself, each under a "[kl-wine] ... $" line
+#   xorg.log    the X server's log; xorg.out its console output
+#   helper.log  the process that holds the desktop
+#   seed.reg    the registry file of the last seeding
+# An error of the harness names its log and prints the last lines the failed command wrote.
+#
 # Settings read from the environment (all optional):
 #   KL_WINEPREFIX          prefix folder (default $KL_ROOT/build/wineprefix)
-#   KL_USE_DISPLAY         non-empty and not 0: use $DISPLAY when it answers, instead of Xvfb
-#   KL_SCREEN              Xvfb screen geometry (default 1024x768x24)
+#   KL_USE_DISPLAY         non-empty and not 0: use $DISPLAY when it answers, instead of
+#                          starting an X server
+#   KL_XORG                the Xorg binary (default /usr/lib/xorg/Xorg, else Xorg on PATH)
+#   KL_XORG_CONF           its configuration (default tools/wine/xorg-crt.conf)
 #   KL_WINEDEBUG           WINEDEBUG for every Wine process (default -all)
 #   KL_WINEDLLOVERRIDES    WINEDLLOVERRIDES for every Wine process
 #                          (default "mscoree=;winemenubuilder.exe=", see kl__env)
 #   KL_WINE_RUN_TIMEOUT    default timeout of kl_wine_run in seconds (default 300)
 #   KL_WINE_START_TIMEOUT  seconds to wait for the desktop's video key (default 60)
+#   KL_WINE_KEEP_LOGS      log folders of earlier runs to keep (default 5, at least 1)
+#   KL_WINE_ERROR_LINES    output lines an error shows of the failed command (default 20)
 #   KL_SCREENSHOT_WAIT     seconds kl_wine_screenshot waits for a named window (default 10)
 #
 # After kl_wine_start these are exported for the caller: WINEPREFIX, WINEARCH, WINEDEBUG,
 # WINEDLLOVERRIDES, WINESERVER, WINELOADER, DISPLAY, and KL_VIDEO_KEY (driver base key),
-# KL_VIDEO_GUID (its brace group), KL_WINE64 (the loader), KL_WINE_XVFB (1 when the harness
-# runs its own Xvfb, 0 when it uses the caller's display).
+# KL_VIDEO_GUID (its brace group), KL_WINE64 (the loader), KL_WINE_OWN_DISPLAY (1 when the
+# harness runs its own X server, 0 when it uses the caller's display), KL_WINE_LOG_DIR (this
+# run's log folder).
 #
 # Wine keeps HKLM\HARDWARE\DEVICEMAP\VIDEO and the driver key it names in volatile registry
 # keys that are rebuilt whenever a wineserver starts, and creates them only once a desktop
@@ -45,8 +62,10 @@ KL_WINESERVER=${KL_WINESERVER:-/usr/lib/wine/wineserver64}
 # State of this shell's run; kept across a second `source` of this file.
 KL__STARTED=${KL__STARTED:-0}
 KL__LOCK_FD=${KL__LOCK_FD:-}
-KL__XVFB_PID=${KL__XVFB_PID:-}
+KL__XSERVER_PID=${KL__XSERVER_PID:-}
 KL__HELPER_PID=${KL__HELPER_PID:-}
+KL__SERVER_PID=${KL__SERVER_PID:-}
+KL__RUN_DIR=${KL__RUN_DIR:-}
 KL__SAVED_DISPLAY=${KL__SAVED_DISPLAY-__unset__}
 
 kl__prefix() { printf '%s\n' "${KL_WINEPREFIX:-$KL_ROOT/build/wineprefix}"; }
@@ -62,16 +81,85 @@ kl__prefix_is_ours() {
 
 kl__log() { printf '[kl-wine] %s\n' "$*" >&2; }
 
+# kl__error MESSAGE [DETAIL...]; KL__BOX_KIND=WARNING for a failure the harness gets over.
 kl__error() {
     {
         printf '\n'
         printf '**********************************************************************\n'
-        printf '*** kl-wine ERROR: %s\n' "$1"
+        printf '*** kl-wine %s: %s\n' "${KL__BOX_KIND:-ERROR}" "$1"
         shift
         local line
         for line in "$@"; do printf '***   %s\n' "$line"; done
         printf '**********************************************************************\n'
     } >&2
+}
+
+# The log of the Wine commands the harness runs itself.
+kl__wine_log() { printf '%s\n' "${KL__RUN_DIR:-$(kl__state)}/wine.log"; }
+
+# The lines the most recent command in LOG printed (those after its "[kl-wine] ... $" line),
+# at most KL_WINE_ERROR_LINES of them.
+kl__excerpt() {
+    local log=$1
+    [[ -s $log ]] || return 0
+    awk 'index($0, "[kl-wine] ") == 1 && index($0, " $ ") { n = 0; next }
+         index($0, "[kl-wine] ") == 1 { next }
+         { line[++n] = $0 }
+         END { for (i = 1; i <= n; i++) print line[i] }' "$log" | tail -n "${KL_WINE_ERROR_LINES:-20}"
+}
+
+# The last lines of a file, for errors about a program that writes its own log.
+kl__tail() {
+    [[ -s $1 ]] || return 0
+    tail -n "${KL_WINE_ERROR_LINES:-20}" -- "$1"
+}
+
+# What the harness knows about the state of its run, for error messages: a failure of a
+# Wine command is often that a server of the run has gone.
+kl__health() {
+    local pids
+    [[ -n $KL__SERVER_PID ]] || return 0
+    if kl__alive "$KL__SERVER_PID"; then
+        printf 'the wineserver of this run (pid %s) is running\n' "$KL__SERVER_PID"
+    else
+        pids=$(kl__server_pids | tr '\n' ' ')
+        printf 'the wineserver of this run (pid %s) has ended; running now: %s\n' \
+            "$KL__SERVER_PID" "${pids:-none}"
+    fi
+    if [[ -n $KL__HELPER_PID ]] && ! kl__alive "$KL__HELPER_PID"; then
+        printf 'the helper that holds the desktop (pid %s) has ended\n' "$KL__HELPER_PID"
+    fi
+    if [[ -n ${DISPLAY:-} ]] && ! kl__display_answers "$DISPLAY"; then
+        printf 'the X display %s does not answer\n' "$DISPLAY"
+    fi
+}
+
+# kl__cmd_error LOG MESSAGE [DETAIL...]: the error of a command whose output went to LOG,
+# with its exit status and its last output lines.
+kl__cmd_error() {
+    local log=$1 message=$2 status lines=() health=()
+    shift 2
+    status=$(grep -a '^\[kl-wine\] exit status ' "$log" 2>/dev/null | tail -n 1 || true)
+    status=${status#\[kl-wine\] }
+    [[ $status == "exit status 124" ]] && status="$status (killed at its time limit)"
+    mapfile -t lines < <(kl__excerpt "$log" | sed 's/^/  | /')
+    ((${#lines[@]})) || lines=("  (it printed nothing)")
+    mapfile -t health < <(kl__health)
+    kl__error "$message" "$@" "${status:-no exit status recorded}" "${health[@]}" "log: $log" \
+        "its last output lines:" "${lines[@]}"
+}
+
+# kl__logged LOG COMMAND...: runs a command of the harness with its output appended to LOG
+# under a header line, then its exit status; returns that status.
+kl__logged() {
+    local log=$1 rc=0 shown
+    shift
+    shown=$*
+    shown=${shown#kl__nolock }
+    printf '[kl-wine] %s $ %s\n' "$(date '+%T')" "$shown" >>"$log"
+    "$@" </dev/null >>"$log" 2>&1 || rc=$?
+    printf '[kl-wine] exit status %s\n' "$rc" >>"$log"
+    return "$rc"
 }
 
 # Runs a command with the harness lock closed, so that no process outlives the run holding it.
@@ -83,18 +171,26 @@ kl__nolock() {
     fi
 }
 
-# Wine call for the harness itself: bounded in time, no console input, output to a log.
+# kl__wine_quiet LIMIT ARGS...: a Wine call for the harness itself, bounded in time, no
+# console input, output to the run's wine.log.
 kl__wine_quiet() {
-    local limit=$1 log=$2
-    shift 2
-    kl__nolock timeout --kill-after=5 "$limit" "$KL_WINE64" "$@" </dev/null >>"$log" 2>&1
-}
-
-# Wine call whose standard output the caller wants.
-kl__wine_out() {
     local limit=$1
     shift
-    kl__nolock timeout --kill-after=5 "$limit" "$KL_WINE64" "$@" </dev/null 2>/dev/null
+    kl__logged "$(kl__wine_log)" kl__nolock timeout --kill-after=5 "$limit" "$KL_WINE64" "$@"
+}
+
+# kl__wine_out LIMIT ARGS...: a Wine call whose standard output the caller wants; its errors
+# (and, when it fails, its output) go to the run's wine.log.
+kl__wine_out() {
+    local limit=$1 log out rc=0
+    shift
+    log=$(kl__wine_log)
+    printf '[kl-wine] %s $ %s\n' "$(date '+%T')" "wine $*" >>"$log"
+    out=$(kl__nolock timeout --kill-after=5 "$limit" "$KL_WINE64" "$@" </dev/null 2>>"$log") || rc=$?
+    ((rc == 0)) || printf '%s\n' "$out" >>"$log"
+    printf '[kl-wine] exit status %s\n' "$rc" >>"$log"
+    printf '%s\n' "$out"
+    return "$rc"
 }
 
 kl__env() {
@@ -120,7 +216,7 @@ kl__check_tools() {
     command -v flock >/dev/null 2>&1 || missing+=("flock (util-linux)")
     if ((${#missing[@]})); then
         kl__error "required programs are missing" "${missing[@]}" \
-            "install with: apt-get install -y wine64 xvfb xdotool imagemagick"
+            "install with: apt-get install -y wine64 xserver-xorg-core xserver-xorg-video-dummy xdotool imagemagick"
         return 1
     fi
     return 0
@@ -142,6 +238,26 @@ kl__lock() {
         return 1
     fi
     printf 'pid %s, started %s\n' "$BASHPID" "$(date '+%F %T')" >"$state/owner"
+    return 0
+}
+
+# A log folder for this run; the oldest folders beyond KL_WINE_KEEP_LOGS go. Called with the
+# lock held, so no other run is writing to the folders removed.
+kl__open_run_logs() {
+    local root dir keep folders=()
+    root=$(kl__state)/logs
+    keep=${KL_WINE_KEEP_LOGS:-5}
+    [[ $keep =~ ^[0-9]+$ && $keep -ge 1 ]] || keep=1
+    dir=$root/$(date '+%Y%m%d-%H%M%S')-$BASHPID
+    mkdir -p "$dir" || { kl__error "cannot create the log folder $dir"; return 1; }
+    ln -sfn "${dir##*/}" "$root/last" || true
+    mapfile -t folders < <(find "$root" -mindepth 1 -maxdepth 1 -type d -name '[0-9]*-[0-9]*' | LC_ALL=C sort)
+    while ((${#folders[@]} > keep)); do
+        rm -rf -- "${folders[0]}"
+        folders=("${folders[@]:1}")
+    done
+    KL__RUN_DIR=$dir
+    export KL_WINE_LOG_DIR=$dir
     return 0
 }
 
@@ -194,24 +310,65 @@ kl__spawn() {
     )
 }
 
-# A run that died without kl_wine_stop leaves its server and Xvfb behind; we hold the lock
-# now, so they belong to nobody.
+# The name of the folder where the prefix's wineserver works (its socket and lock): Wine names
+# it after the prefix's device and inode numbers, below a temporary folder of its choice.
+kl__server_dir_name() {
+    local ids
+    ids=$(stat -L -c '%d %i' -- "$(kl__prefix)" 2>/dev/null) || return 1
+    # shellcheck disable=SC2086 # two numbers
+    printf 'server-%x-%x\n' $ids
+}
+
+# The pids of the wineservers running for the prefix.
+kl__server_pids() {
+    local name proc cwd
+    name=$(kl__server_dir_name) || return 0
+    for proc in /proc/[0-9]*; do
+        cwd=$(readlink "$proc/cwd" 2>/dev/null) || continue
+        [[ ${cwd##*/} == "$name" ]] || continue
+        [[ $(readlink "$proc/exe" 2>/dev/null) == *wineserver* ]] && printf '%s\n' "${proc#/proc/}"
+    done
+    return 0
+}
+
+# Ends the prefix's wineserver and the Wine processes it serves, and waits until the server
+# has gone: a new server must never meet an old one that is still shutting down.
+kl__end_server() {
+    local pids="" i
+    [[ -d $(kl__prefix) ]] && kl__prefix_is_ours || return 0
+    WINEPREFIX=$(kl__prefix) kl__logged "$(kl__wine_log)" kl__nolock "$KL_WINESERVER" -k || true
+    WINEPREFIX=$(kl__prefix) kl__logged "$(kl__wine_log)" kl__nolock timeout 30 "$KL_WINESERVER" -w || true
+    for ((i = 0; i < 50; i++)); do
+        pids=$(kl__server_pids)
+        [[ -z $pids ]] && return 0
+        sleep 0.1
+    done
+    kl__log "the wineserver (pid ${pids//$'\n'/ }) did not end after wineserver -k; killing it"
+    # shellcheck disable=SC2086 # a list of pids
+    kill -KILL $pids 2>/dev/null || true
+    for ((i = 0; i < 50; i++)); do
+        [[ -z $(kl__server_pids) ]] && return 0
+        sleep 0.1
+    done
+    kl__error "the wineserver of $(kl__prefix) (pid ${pids//$'\n'/ }) cannot be ended"
+    return 1
+}
+
+# A run that died without kl_wine_stop leaves its servers behind; we hold the lock now, so
+# they belong to nobody. (xvfb.pid: from runs of an earlier harness on a virtual frame buffer.)
 kl__clean_stale() {
-    local state pid
+    local state file pid
     state=$(kl__state)
-    if [[ -f $state/xvfb.pid ]]; then
-        pid=$(cat "$state/xvfb.pid" 2>/dev/null || true)
-        if kl__pid_is "$pid" Xvfb; then
-            kl__log "ending Xvfb (pid $pid) left by an earlier run"
+    for file in xserver.pid:Xorg xvfb.pid:Xvfb; do
+        [[ -f $state/${file%%:*} ]] || continue
+        pid=$(cat "$state/${file%%:*}" 2>/dev/null || true)
+        if kl__pid_is "$pid" "${file#*:}"; then
+            kl__log "ending the X server (pid $pid) left by an earlier run"
             kl__kill_pid "$pid"
         fi
-        rm -f "$state/xvfb.pid"
-    fi
-    if [[ -d $(kl__prefix) ]] && kl__prefix_is_ours; then
-        kl__nolock "$KL_WINESERVER" -k >/dev/null 2>&1 || true
-        kl__nolock timeout 30 "$KL_WINESERVER" -w >/dev/null 2>&1 || true
-    fi
-    return 0
+        rm -f "$state/${file%%:*}"
+    done
+    kl__end_server
 }
 
 kl__display_answers() {
@@ -225,36 +382,86 @@ kl__display_answers() {
     fi
 }
 
-kl__start_xvfb() {
-    local state number="" i
+# The Xorg binary itself rather than Debian's /usr/bin/Xorg wrapper script: with the
+# xserver-xorg-legacy package installed, that wrapper lets only console users start a server,
+# which the dummy driver does not need.
+kl__xorg_binary() {
+    if [[ -n ${KL_XORG:-} ]]; then
+        printf '%s\n' "$KL_XORG"
+    elif [[ -x /usr/lib/xorg/Xorg ]]; then
+        printf '%s\n' /usr/lib/xorg/Xorg
+    else
+        command -v Xorg
+    fi
+}
+
+# Hints for an X server that did not start, from what its log says.
+kl__xorg_hints() {
+    local log=$1
+    if grep -qs 'Failed to load module "dummy"' "$log"; then
+        printf '%s\n' "the dummy video driver is missing: apt-get install -y xserver-xorg-video-dummy"
+    fi
+    if grep -qs -i -E 'permission denied|not permitted|only console users' "$log"; then
+        if (($(id -u) != 0)); then
+            printf '%s\n' "the X server refused to start for user $(id -un) (uid $(id -u)), not root: see the log"
+        else
+            printf '%s\n' "the X server was refused a permission even as root: see the log"
+        fi
+    fi
+}
+
+# Starts Xorg with the dummy driver on a display number it picks itself (-displayfd), so
+# that parallel runs never race for one. -sharevts and -novtswitch: the server leaves the
+# machine's virtual terminals alone, also when it runs as root.
+kl__start_xorg() {
+    local state dir xorg conf number="" i lines=() hints=()
     state=$(kl__state)
-    if ! command -v Xvfb >/dev/null 2>&1; then
-        kl__error "Xvfb is missing and no usable display was given" \
-            "install with: apt-get install -y xvfb (or set KL_USE_DISPLAY=1 with a working DISPLAY)"
+    dir=$KL__RUN_DIR
+    conf=${KL_XORG_CONF:-$KL_WINE_DIR/xorg-crt.conf}
+    xorg=$(kl__xorg_binary) || xorg=""
+    if [[ -z $xorg || ! -x $xorg ]]; then
+        kl__error "the X server Xorg is missing and no usable display was given" \
+            "install with: apt-get install -y xserver-xorg-core xserver-xorg-video-dummy" \
+            "(or set KL_USE_DISPLAY=1 with a working DISPLAY)"
         return 1
     fi
-    rm -f "$state/xvfb.display"
-    # -displayfd lets Xvfb pick a free display number itself, so parallel users never race.
-    kl__spawn "$state/xvfb.pid" \
-        Xvfb -displayfd 3 -screen 0 "${KL_SCREEN:-1024x768x24}" -nolisten tcp -noreset \
-        3>"$state/xvfb.display" </dev/null >"$state/xvfb.log" 2>&1
-    KL__XVFB_PID=$(cat "$state/xvfb.pid")
-    for ((i = 0; i < 100; i++)); do
-        number=$(tr -dc '0-9' <"$state/xvfb.display" 2>/dev/null || true)
+    [[ -f $conf ]] || { kl__error "the X server's configuration $conf is missing"; return 1; }
+    # Its own configuration folder, so that the machine's /etc/X11/xorg.conf.d is not read.
+    if ! mkdir -p "$dir/xorg.conf.d" ||
+        ! printf '# The harness X server reads no configuration of this machine.\n' >"$dir/xorg.conf.d/00-none.conf"; then
+        kl__error "cannot write $dir/xorg.conf.d"
+        return 1
+    fi
+    kl__spawn "$state/xserver.pid" \
+        "$xorg" -config "$conf" -configdir "$dir/xorg.conf.d" -logfile "$dir/xorg.log" \
+        -displayfd 3 -nolisten tcp -noreset -novtswitch -sharevts \
+        3>"$dir/display" </dev/null >"$dir/xorg.out" 2>&1
+    KL__XSERVER_PID=$(cat "$state/xserver.pid")
+    for ((i = 0; i < 300; i++)); do
+        number=$(tr -dc '0-9' <"$dir/display" 2>/dev/null || true)
         [[ -n $number ]] && break
-        kl__alive "$KL__XVFB_PID" || break
+        kl__alive "$KL__XSERVER_PID" || break
         sleep 0.1
     done
     if [[ -z $number ]] || ! kl__display_answers ":$number"; then
-        kl__error "Xvfb did not start" "log: $state/xvfb.log" \
-            "$(tail -n 5 "$state/xvfb.log" 2>/dev/null | tr '\n' ' ')"
-        kl__kill_pid "$KL__XVFB_PID"
-        KL__XVFB_PID=""
-        rm -f "$state/xvfb.pid"
+        if [[ -s $dir/xorg.log ]]; then
+            mapfile -t lines < <(kl__tail "$dir/xorg.log" | sed 's/^/  | /')
+        else
+            mapfile -t lines < <(kl__tail "$dir/xorg.out" | sed 's/^/  | /')
+        fi
+        mapfile -t hints < <(kl__xorg_hints "$dir/xorg.log"; kl__xorg_hints "$dir/xorg.out")
+        if kl__alive "$KL__XSERVER_PID"; then
+            hints+=("it was still running after 30 s without answering on ${number:+:}${number:-a display}")
+        fi
+        kl__error "the X server did not start" "command: $xorg -config $conf ..." "${hints[@]}" \
+            "log: $dir/xorg.log (console output: $dir/xorg.out)" "its last log lines:" "${lines[@]}"
+        kl__kill_pid "$KL__XSERVER_PID"
+        KL__XSERVER_PID=""
+        rm -f "$state/xserver.pid"
         return 1
     fi
     export DISPLAY=":$number"
-    export KL_WINE_XVFB=1
+    export KL_WINE_OWN_DISPLAY=1
     return 0
 }
 
@@ -262,21 +469,21 @@ kl__display() {
     if [[ -n ${KL_USE_DISPLAY:-} && ${KL_USE_DISPLAY} != 0 ]]; then
         if [[ -n ${DISPLAY:-} ]] && kl__display_answers "$DISPLAY"; then
             kl__log "using the display $DISPLAY"
-            export KL_WINE_XVFB=0
+            export KL_WINE_OWN_DISPLAY=0
             return 0
         fi
-        kl__log "KL_USE_DISPLAY is set but DISPLAY='${DISPLAY:-}' does not answer; using Xvfb"
+        kl__log "KL_USE_DISPLAY is set but DISPLAY='${DISPLAY:-}' does not answer; starting an X server"
     fi
-    kl__start_xvfb
+    kl__start_xorg
 }
 
 # Creates the 64-bit prefix once. The marker is written only after a complete first boot
 # whose server has exited (which is when Wine writes the registry files), so an interrupted
 # creation is detected and redone.
 kl__ensure_prefix() {
-    local prefix state t0
+    local prefix log t0
     prefix=$(kl__prefix)
-    state=$(kl__state)
+    log=$(kl__wine_log)
     [[ -f $prefix/.kl-prefix-ready ]] && return 0
     if [[ -e $prefix ]]; then
         if ! kl__prefix_is_ours; then
@@ -290,17 +497,17 @@ kl__ensure_prefix() {
     mkdir -p "$(dirname "$prefix")"
     kl__log "creating the 64-bit Wine prefix $prefix (once; takes some seconds)"
     t0=$SECONDS
-    if ! kl__wine_quiet 300 "$state/boot.log" wineboot --init; then
-        kl__error "wineboot --init failed" "log: $state/boot.log"
+    if ! kl__wine_quiet 300 wineboot --init; then
+        kl__cmd_error "$log" "wineboot --init failed"
         return 1
     fi
-    if ! kl__nolock timeout 120 "$KL_WINESERVER" -w; then
-        kl__error "the first Wine session did not end within 120 s" "log: $state/boot.log"
+    if ! kl__logged "$log" kl__nolock timeout 120 "$KL_WINESERVER" -w; then
+        kl__cmd_error "$log" "the first Wine session did not end within 120 s"
         return 1
     fi
     if [[ ! -s $prefix/system.reg || ! -s $prefix/user.reg || ! -d $prefix/drive_c/windows/syswow64 ]]; then
         kl__error "the new prefix is incomplete (no registry files or not 64-bit)" \
-            "prefix: $prefix" "log: $state/boot.log"
+            "prefix: $prefix" "log: $log"
         return 1
     fi
     date '+%F %T' >"$prefix/.kl-prefix-ready"
@@ -309,14 +516,30 @@ kl__ensure_prefix() {
 }
 
 kl__start_server() {
-    local state
-    state=$(kl__state)
+    local log pids i
+    log=$(kl__wine_log)
     # -p: the server stays until `wineserver -k`, so the volatile keys and our seeds live
     # for the whole run even while no program is running.
-    if ! kl__nolock "$KL_WINESERVER" -p </dev/null >>"$state/boot.log" 2>&1; then
-        kl__error "wineserver -p failed" "log: $state/boot.log"
+    if ! kl__logged "$log" kl__nolock "$KL_WINESERVER" -p; then
+        kl__cmd_error "$log" "wineserver -p failed" "prefix: $(kl__prefix)"
         return 1
     fi
+    # Its pid, so that an error later can tell whether the server of this run is still there.
+    for ((i = 0; i < 50; i++)); do
+        pids=$(kl__server_pids)
+        [[ -n $pids ]] && break
+        sleep 0.1
+    done
+    if [[ $pids == *$'\n'* ]]; then
+        kl__error "more than one wineserver runs for $(kl__prefix): ${pids//$'\n'/ }" "log: $log"
+        return 1
+    fi
+    if [[ -z $pids ]]; then
+        kl__error "wineserver -p ended, but no wineserver runs for $(kl__prefix)" "log: $log"
+        return 1
+    fi
+    KL__SERVER_PID=$pids
+    printf '[kl-wine] the wineserver of this run is pid %s\n' "$pids" >>"$log"
     return 0
 }
 
@@ -328,7 +551,7 @@ kl__start_helper() {
     fifo=$state/helper.fifo
     rm -f "$fifo"
     mkfifo "$fifo" || { kl__error "cannot create $fifo"; return 1; }
-    kl__spawn "$state/helper.pid" "$KL_WINE64" cmd.exe /q 0<>"$fifo" >>"$state/helper.log" 2>&1
+    kl__spawn "$state/helper.pid" "$KL_WINE64" cmd.exe /q 0<>"$fifo" >>"$KL__RUN_DIR/helper.log" 2>&1
     KL__HELPER_PID=$(cat "$state/helper.pid")
     return 0
 }
@@ -345,21 +568,21 @@ kl__read_video_key() {
 }
 
 kl__desktop() {
-    local state limit deadline key=""
-    state=$(kl__state)
+    local log limit deadline key=""
+    log=$(kl__wine_log)
     limit=${KL_WINE_START_TIMEOUT:-60}
     # Asking for the desktop window makes Wine start the desktop (explorer), which
     # registers the display adapter under HARDWARE\DEVICEMAP\VIDEO.
-    if ! kl__wine_quiet 120 "$state/boot.log" rundll32.exe user32.dll,GetDesktopWindow; then
-        kl__error "could not create the Wine desktop" "log: $state/boot.log"
+    if ! kl__wine_quiet 120 rundll32.exe user32.dll,GetDesktopWindow; then
+        kl__cmd_error "$log" "could not create the Wine desktop" "DISPLAY=${DISPLAY:-}"
         return 1
     fi
     deadline=$((SECONDS + limit))
     while :; do
         key=$(kl__read_video_key) && break
         if ((SECONDS >= deadline)); then
-            kl__error "HKLM\\HARDWARE\\DEVICEMAP\\VIDEO \\Device\\Video0 did not appear within $limit s" \
-                "DISPLAY=${DISPLAY:-} WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-}" "log: $state/boot.log"
+            kl__cmd_error "$log" "HKLM\\HARDWARE\\DEVICEMAP\\VIDEO \\Device\\Video0 did not appear within $limit s" \
+                "DISPLAY=${DISPLAY:-} WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-}"
             return 1
         fi
         sleep 0.5
@@ -378,9 +601,8 @@ kl_wine_winpath() {
 # Imports the given seed files as one REGEDIT4 file, with @VIDEO_KEY@ and @VIDEO_GUID@
 # replaced by the driver base key and its brace group.
 kl__import_seeds() {
-    local state out file line first
-    state=$(kl__state)
-    out=$state/seed.reg
+    local out file line first
+    out=$KL__RUN_DIR/seed.reg
     {
         printf 'REGEDIT4\r\n'
         for file in "$@"; do
@@ -398,8 +620,8 @@ kl__import_seeds() {
             printf '\r\n'
         done
     } >"$out" || { kl__error "cannot write $out"; return 1; }
-    if ! kl__wine_quiet 60 "$state/boot.log" regedit.exe /s "$(kl_wine_winpath "$out")"; then
-        kl__error "regedit could not import $out" "log: $state/boot.log"
+    if ! kl__wine_quiet 60 regedit.exe /s "$(kl_wine_winpath "$out")"; then
+        kl__cmd_error "$(kl__wine_log)" "regedit could not import $out"
         return 1
     fi
     return 0
@@ -441,8 +663,8 @@ kl__seed() {
     local drv
     drv=$(kl__reg_sz "HKLM\\$key" drv) || drv=""
     if [[ $drv != ati2dvag ]]; then
-        kl__error "seeding failed: HKLM\\$key \"drv\" reads '$drv' after the import" \
-            "seed file: $(kl__state)/seed.reg"
+        kl__cmd_error "$(kl__wine_log)" "seeding failed: HKLM\\$key \"drv\" reads '$drv' after the import" \
+            "seed file: $KL__RUN_DIR/seed.reg"
         return 1
     fi
     return 0
@@ -456,16 +678,17 @@ kl_wine_start() {
         kl__log "the held Wine session has gone; starting again"
         kl_wine_stop
     fi
-    local t0=$SECONDS key
+    local t0=$SECONDS key lines=()
     kl__check_tools || return 1
     kl__env
     if [[ $KL__SAVED_DISPLAY == __unset__ ]]; then
         KL__SAVED_DISPLAY=${DISPLAY-__none__}
     fi
     kl__lock || return 1
-    : >"$(kl__state)/boot.log"
-    : >"$(kl__state)/helper.log"
-    kl__clean_stale
+    if ! kl__open_run_logs || ! kl__clean_stale; then
+        kl_wine_stop
+        return 1
+    fi
     if ! kl__display || ! kl__ensure_prefix || ! kl__start_server || ! kl__start_helper; then
         kl_wine_stop
         return 1
@@ -475,12 +698,14 @@ kl_wine_start() {
         return 1
     fi
     if ! kl__alive "$KL__HELPER_PID"; then
-        kl__error "the helper process that holds the desktop has ended" "log: $(kl__state)/helper.log"
+        mapfile -t lines < <(kl__tail "$KL__RUN_DIR/helper.log" | sed 's/^/  | /')
+        kl__error "the helper process that holds the desktop has ended" "log: $KL__RUN_DIR/helper.log" \
+            "${lines[@]}"
         kl_wine_stop
         return 1
     fi
     KL__STARTED=1
-    kl__log "ready in $((SECONDS - t0)) s: DISPLAY=$DISPLAY, prefix $WINEPREFIX, driver key HKLM\\$KL_VIDEO_KEY"
+    kl__log "ready in $((SECONDS - t0)) s: DISPLAY=$DISPLAY, prefix $WINEPREFIX, driver key HKLM\\$KL_VIDEO_KEY, logs $KL__RUN_DIR"
     return 0
 }
 
@@ -502,18 +727,27 @@ kl_wine_set_version() {
         ;;
     esac
     kl__require_started kl_wine_set_version || return 1
-    if ! kl__wine_quiet 60 "$(kl__state)/boot.log" reg add 'HKCU\Software\Wine' /v Version /d "$version" /f; then
-        kl__error "could not set HKCU\\Software\\Wine Version to $version"
-        return 1
+    local log
+    log=$(kl__wine_log)
+    kl__wine_quiet 60 reg add 'HKCU\Software\Wine' /v Version /d "$version" /f && return 0
+    # This once failed right after a start, on a busy machine, with no cause on record. The
+    # failure is shown in full, and tried once more while the server of this run (which
+    # holds the desktop and the seeded keys) still runs; without it a retry would only start
+    # a fresh server that has neither.
+    if [[ -n $KL__SERVER_PID ]] && kl__alive "$KL__SERVER_PID"; then
+        KL__BOX_KIND=WARNING kl__cmd_error "$log" \
+            "setting HKCU\\Software\\Wine Version to $version failed; trying once more"
+        kl__wine_quiet 60 reg add 'HKCU\Software\Wine' /v Version /d "$version" /f && return 0
     fi
-    return 0
+    kl__cmd_error "$log" "could not set HKCU\\Software\\Wine Version to $version"
+    return 1
 }
 
 # Prints the Windows version a program sees, as `ver` reports it (e.g. 5.1.2600).
 kl_wine_windows_version() {
     kl__require_started kl_wine_windows_version || return 1
     local out version
-    out=$(kl__wine_out 60 cmd.exe /c ver) || { kl__error "cmd /c ver failed"; return 1; }
+    out=$(kl__wine_out 60 cmd.exe /c ver) || { kl__cmd_error "$(kl__wine_log)" "cmd /c ver failed"; return 1; }
     version=$(printf '%s\n' "$out" | tr -d '\r' | grep -o -E '[0-9]+\.[0-9]+\.[0-9]+' | head -n 1) || true
     [[ -n $version ]] || { kl__error "cannot read a version from: $out"; return 1; }
     printf '%s\n' "$version"
@@ -522,7 +756,7 @@ kl_wine_windows_version() {
 kl_wine_video_key() {
     kl__require_started kl_wine_video_key || return 1
     kl__read_video_key || {
-        kl__error "HKLM\\HARDWARE\\DEVICEMAP\\VIDEO has no text value \\Device\\Video0 naming a key"
+        kl__cmd_error "$(kl__wine_log)" "HKLM\\HARDWARE\\DEVICEMAP\\VIDEO has no text value \\Device\\Video0 naming a key"
         return 1
     }
 }
@@ -612,14 +846,15 @@ kl_wine_stop() {
         KL__HELPER_PID=""
     fi
     # Only the lock holder may end the prefix's server: it may be another run's otherwise.
-    if [[ -n $KL__LOCK_FD ]] && kl__prefix_is_ours; then
-        WINEPREFIX=$(kl__prefix) kl__nolock "$KL_WINESERVER" -k >/dev/null 2>&1 || true
-        WINEPREFIX=$(kl__prefix) kl__nolock timeout 30 "$KL_WINESERVER" -w >/dev/null 2>&1 || true
+    # The X server goes last: Wine processes that lose their display end with errors.
+    if [[ -n $KL__LOCK_FD ]]; then
+        kl__end_server || true
     fi
-    if [[ -n $KL__XVFB_PID ]]; then
-        kl__kill_pid "$KL__XVFB_PID"
-        KL__XVFB_PID=""
-        rm -f "$state/xvfb.pid"
+    KL__SERVER_PID=""
+    if [[ -n $KL__XSERVER_PID ]]; then
+        kl__kill_pid "$KL__XSERVER_PID"
+        KL__XSERVER_PID=""
+        rm -f "$state/xserver.pid"
     fi
     rm -f "$state/helper.fifo" "$state/helper.pid" "$state/owner"
     kl__unlock
@@ -630,6 +865,6 @@ kl_wine_stop() {
     esac
     KL__SAVED_DISPLAY=__unset__
     KL__STARTED=0
-    unset KL_WINE_XVFB
+    unset KL_WINE_OWN_DISPLAY
     return 0
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Checks the Wine harness against a real prefix: start-up, the seeded machine, the version
-# switch, running programs, screenshots, restart and stop. Prints "N passed, N failed".
+# Checks the Wine harness against a real prefix: start-up, the X server, the seeded machine,
+# the version switch, running programs, screenshots, errors and their logs, restart and stop.
+# Prints "N passed, N failed".
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd -P)
@@ -64,7 +65,21 @@ else
 fi
 
 if [[ -z ${KL_USE_DISPLAY:-} ]]; then
-    expect_eq "without KL_USE_DISPLAY the harness runs its own Xvfb" "${KL_WINE_XVFB:-}" 1
+    expect_eq "without KL_USE_DISPLAY the harness runs its own X server" "${KL_WINE_OWN_DISPLAY:-}" 1
+    # The main window (730x450) and its dialogs fit; the monitor's other modes are larger.
+    expect_eq "the screen starts at 1024x768" "$(xdotool getdisplaygeometry 2>/dev/null || true)" "1024 768"
+    if grep -qs 'DUMMY(0): Modeline "1600x1200"x85.0' "$KL_WINE_LOG_DIR/xorg.log"; then
+        pass "the X server is Xorg with the dummy driver and the monitor's modes"
+    else
+        fail "the X server is Xorg with the dummy driver and the monitor's modes" \
+            "$(grep -E 'DUMMY|\(EE\)' "$KL_WINE_LOG_DIR/xorg.log" 2>/dev/null | tail -n 10 || true)"
+    fi
+fi
+first_logs=$KL_WINE_LOG_DIR
+if [[ -s $first_logs/wine.log && $(readlink "$(kl__state)/logs/last") == "${first_logs##*/}" ]]; then
+    pass "the run's logs are in a folder of its own, logs/last points to it"
+else
+    fail "the run's logs are in a folder of its own, logs/last points to it" "KL_WINE_LOG_DIR=$first_logs"
 fi
 
 held_helper=$KL__HELPER_PID held_display=$DISPLAY
@@ -175,21 +190,97 @@ done
 if kl_wine_set_version win98 2>/dev/null; then fail "an unknown version is refused"; else
     pass "an unknown version is refused"; fi
 
+# --- a failing harness command says why -----------------------------------------------------
+# A stand-in for Wine that prints 30 lines and fails: the error shows its last 20 lines, its
+# exit status and the log they are kept in.
+fake_wine=$out_dir/fake-wine
+# shellcheck disable=SC2016 # the script's own expansions
+printf '#!/bin/sh\nfor i in $(seq 1 30); do echo "fake output line $i"; done\nexit 3\n' >"$fake_wine"
+chmod +x "$fake_wine"
+rc=0
+KL_WINE64=$fake_wine kl_wine_set_version winxp 2>"$out_dir/error.txt" || rc=$?
+error=$(cat "$out_dir/error.txt")
+if ((rc != 0)) && [[ $error == *"could not set HKCU\Software\Wine Version to winxp"* &&
+    $error == *"exit status 3"* && $error == *"log: $KL_WINE_LOG_DIR/wine.log"* &&
+    $error == *"fake output line 11"* && $error == *"fake output line 30"* &&
+    $error != *"fake output line 10"$'\n'* ]]; then
+    pass "a failed harness command prints its status, its last 20 output lines and its log"
+else
+    fail "a failed harness command prints its status, its last 20 output lines and its log" "rc=$rc" "$error"
+fi
+if [[ $error == *"the wineserver of this run (pid $KL__SERVER_PID) is running"* ]]; then
+    pass "the error tells whether the run's wineserver still runs"
+else
+    fail "the error tells whether the run's wineserver still runs" "$error"
+fi
+if grep -q 'fake output line 30' "$KL_WINE_LOG_DIR/wine.log"; then
+    pass "the failed command's output stays in the run's wine.log"
+else
+    fail "the failed command's output stays in the run's wine.log"
+fi
+# A version switch that fails once is tried again, and the failure is still shown.
+flaky_wine=$out_dir/flaky-wine
+rm -f "$out_dir/flaky-wine.failed"
+printf '#!/bin/sh\n[ -e "%s" ] && exec "%s" "$@"\n: >"%s"\necho "flaky first attempt"\nexit 1\n' \
+    "$out_dir/flaky-wine.failed" "$KL_WINE64" "$out_dir/flaky-wine.failed" >"$flaky_wine"
+chmod +x "$flaky_wine"
+rc=0
+KL_WINE64=$flaky_wine kl_wine_set_version win2k 2>"$out_dir/error.txt" || rc=$?
+error=$(cat "$out_dir/error.txt")
+if ((rc == 0)) && [[ $error == *"WARNING: setting HKCU\Software\Wine Version to win2k failed; trying once more"* &&
+    $error == *"flaky first attempt"* && $(kl_wine_windows_version || true) == 5.0.2195 ]]; then
+    pass "a version switch that fails once is reported and tried again"
+else
+    fail "a version switch that fails once is reported and tried again" "rc=$rc" "$error"
+fi
+kl_wine_set_version winxp
+
 # --- restart: a new server rebuilds the adapter keys without our values; start seeds again --
 kl_wine_run reg add 'HKCU\Software\Kestrelune' /v FirstRun /d No /f >/dev/null 2>&1
 kl_wine_set_version win2k
-xvfb_pid=$KL__XVFB_PID
+xserver_pid=$KL__XSERVER_PID
+server_pid=$KL__SERVER_PID
 kl_wine_stop
-if kl__alive "$xvfb_pid"; then fail "kl_wine_stop ends Xvfb"; else
-    pass "kl_wine_stop ends Xvfb"; fi
+if kl__alive "$xserver_pid"; then fail "kl_wine_stop ends the X server"; else
+    pass "kl_wine_stop ends the X server"; fi
+if kl__alive "$server_pid" || [[ -n $(kl__server_pids) ]]; then
+    fail "kl_wine_stop ends the wineserver" "running: $(kl__server_pids | tr '\n' ' ')"
+else
+    pass "kl_wine_stop ends the wineserver"
+fi
 if flock -n "$(kl__state)/lock" true; then pass "kl_wine_stop releases the prefix"; else
     fail "kl_wine_stop releases the prefix"; fi
 
+# An X server that cannot start: the error quotes its log.
+printf 'Section "Device"\n    Identifier "card"\n    Driver "no-such-video-driver"\nEndSection\n' \
+    >"$out_dir/broken-xorg.conf"
+rc=0
+KL_XORG_CONF=$out_dir/broken-xorg.conf kl_wine_start 2>"$out_dir/error.txt" || rc=$?
+error=$(cat "$out_dir/error.txt")
+broken_logs=$KL_WINE_LOG_DIR
+if ((rc != 0)) && [[ $error == *"the X server did not start"* &&
+    $error == *"log: $broken_logs/xorg.log"* && $error == *"(EE)"* ]]; then
+    pass "an X server that does not start is reported with its log lines"
+else
+    fail "an X server that does not start is reported with its log lines" "rc=$rc" "$error"
+fi
+if flock -n "$(kl__state)/lock" true && [[ -z $(kl__server_pids) ]]; then
+    pass "a failed start leaves nothing running"
+else
+    fail "a failed start leaves nothing running"
+fi
+
+# Old log folders go, the newest stay: KL_WINE_KEEP_LOGS of them.
+for i in 1 2 3 4 5 6; do mkdir -p "$(kl__state)/logs/19990101-00000$i-1"; done
+
 t0=$EPOCHREALTIME
-if kl_wine_start; then pass "warm kl_wine_start ($(elapsed_since "$t0") ms)"; else
+if KL_WINE_KEEP_LOGS=3 kl_wine_start; then pass "warm kl_wine_start ($(elapsed_since "$t0") ms)"; else
     fail "warm kl_wine_start"
     finish || exit 1
 fi
+expect_eq "the last 3 log folders are kept" \
+    "$(find "$(kl__state)/logs" -mindepth 1 -maxdepth 1 -type d -printf '%f\n' | LC_ALL=C sort)" \
+    "$(printf '%s\n' "${first_logs##*/}" "${broken_logs##*/}" "${KL_WINE_LOG_DIR##*/}" | LC_ALL=C sort)"
 driver=$(reg_values "HKLM\\$KL_VIDEO_KEY" || echo "(no key HKLM\\$KL_VIDEO_KEY)")
 if grep -qxF 'drv|REG_SZ|ati2dvag' <<<"$driver"; then
     pass "after a restart the driver is seeded again"
