@@ -271,6 +271,7 @@ TEST_F(MainWindow, FailedCardTypeWriteIsReportedAndApplyGoesOn) {
   // The driver settings (HKEY_LOCAL_MACHINE) are written; the program's own
   // key refuses the card type.
   sim_.registry.setReadOnly(platform::kHkeyCurrentUser, true);
+  backend_.onModal("Confirmation", [](ui::Form& dialog) { user::closeBox(dialog); });
   user::press(*form.buttonApply);
   EXPECT_TRUE(messageShown("Cannot write overclock data to registry"));
   EXPECT_FALSE(form.settingsModified);
@@ -298,6 +299,7 @@ TEST_F(MainWindow, OkAppliesThenEnds) {
   TMainForm& again = start();
   again.check8500OC->setChecked(true);
   user::press(*again.checkEnableTruForm);
+  backend_.onModal("Confirmation", [](ui::Form& dialog) { user::closeBox(dialog); });
   user::press(*again.buttonOK);
   EXPECT_EQ(1, backend_.modalCount("Confirmation"));
   EXPECT_EQ("1", own("8500"));

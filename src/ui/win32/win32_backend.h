@@ -34,14 +34,18 @@ class Win32Backend : public Backend {
   // Throws std::invalid_argument for a control kind it has no window for.
   std::unique_ptr<Peer> createPeer(Control& control) override;
   void runMessageLoop(Application& app) override;
-  // Disables the application's other forms while the form is up.
+  // Runs until the form closes or the program ends; then the window that
+  // was active before it is activated again.
   void runModalLoop(Form& form) override;
-  // Owned by the active form.
+  // Owned by the active form; an empty caption is the system's own.
   int messageBox(const std::string& text, const std::string& caption, unsigned flags) override;
   bool runFileDialog(FileDialog& dialog) override;
   void timerChanged(Timer& timer) override;
   // Posts the quit message that ends the message loop.
   void terminate() override;
+  // ShellExecuteA with the verb "open" and the normal show state.
+  void shellOpen(const std::string& target) override;
+  int runningTimers() const;
 
   // Handles the messages already waiting, as the message loop does. Returns
   // false when it met the quit message (which it posts again for the loop).
