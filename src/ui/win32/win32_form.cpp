@@ -32,6 +32,19 @@ std::vector<std::pair<Button*, HWND>> buttonsOf(Control& root) {
 
 constexpr const char* kOriginalProcProperty = "Kestrelune.OriginalProc";
 
+// The child of `parent` the mouse would find at the point were it enabled:
+// visible, not transparent to the mouse (frames, plain labels), topmost first.
+HWND childAt(HWND parent, POINT screen) {
+  for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    RECT r{};
+    GetWindowRect(c, &r);
+    if (!IsWindowVisible(c) || !PtInRect(&r, screen)) continue;
+    if (SendMessageA(c, WM_NCHITTEST, 0, MAKELPARAM(screen.x, screen.y)) == HTTRANSPARENT) continue;
+    return c;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 FormPeer::FormPeer(Win32Context& context, Control& control) : WindowPeer(context, control) {
@@ -293,23 +306,6 @@ LRESULT CALLBACK FormPeer::tooltipProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) 
   }
   return original ? CallWindowProcA(original, hwnd, msg, w, l) : DefWindowProcA(hwnd, msg, w, l);
 }
-
-namespace {
-
-// The child of `parent` the mouse would find at the point were it enabled:
-// visible, not transparent to the mouse (frames, plain labels), topmost first.
-HWND childAt(HWND parent, POINT screen) {
-  for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-    RECT r{};
-    GetWindowRect(c, &r);
-    if (!IsWindowVisible(c) || !PtInRect(&r, screen)) continue;
-    if (SendMessageA(c, WM_NCHITTEST, 0, MAKELPARAM(screen.x, screen.y)) == HTTRANSPARENT) continue;
-    return c;
-  }
-  return nullptr;
-}
-
-}  // namespace
 
 HWND hintWindowAt(POINT screen) {
   HWND window = WindowFromPoint(screen);

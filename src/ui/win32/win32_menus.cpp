@@ -178,8 +178,14 @@ bool TrayIconPeer::notify(DWORD action) {
 LRESULT TrayIconPeer::handleMessage(UINT msg, WPARAM w, LPARAM l) {
   if (msg == kTrayMessage) return onIconMessage(l);
   if (msg == taskbarCreated_ && taskbarCreated_) return onTaskbarCreated();
-  if (msg == WM_CLOSE) return 0;
-  return WindowPeer::handleMessage(msg, w, l);
+  switch (msg) {
+    case WM_CLOSE:
+      return 0;
+    case WM_SETFOCUS:  // brought forward for the menu: no control of the form gets the focus
+      return callDefault(msg, w, l);
+    default:
+      return WindowPeer::handleMessage(msg, w, l);
+  }
 }
 
 LRESULT TrayIconPeer::onIconMessage(LPARAM l) {
