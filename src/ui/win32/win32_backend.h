@@ -8,7 +8,10 @@
 // the form's, e.g. "TMainForm"), then the control with EnumChildWindows on it.
 // Controls are standard windows (BUTTON, COMBOBOX, msctls_trackbar32, ...):
 // drive them with real input or their usual messages. A spin edit's name is on
-// its EDIT; a group box's and a tab sheet's on the container holding their controls.
+// its EDIT; a group box's and a tab sheet's on the container holding their controls;
+// an HTML browser's on its container, whose child is the "AtlAxWin" host of the
+// WebBrowser control or, where the system has no HTML engine, a read-only EDIT
+// whose text starts with the document's path.
 //
 // The Win32 backend: every control a real standard window, the message loop
 // with the dialog manager's keyboard handling, message boxes, file dialogs
