@@ -3,6 +3,7 @@
 // shows errors that escape event handlers.
 #include <exception>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -17,7 +18,10 @@ class TrayIcon;
 // Message box buttons and icons, with the platform's values.
 constexpr unsigned kMbOk = 0x0;
 constexpr unsigned kMbOkCancel = 0x1;
+constexpr unsigned kMbYesNoCancel = 0x3;
 constexpr unsigned kMbYesNo = 0x4;
+constexpr unsigned kMbDefButton2 = 0x100;
+constexpr unsigned kMbDefButton3 = 0x200;
 constexpr unsigned kMbIconError = 0x10;
 constexpr unsigned kMbIconWarning = 0x30;
 constexpr unsigned kMbIconInformation = 0x40;
@@ -25,6 +29,14 @@ constexpr int kIdOk = 1;
 constexpr int kIdCancel = 2;
 constexpr int kIdYes = 6;
 constexpr int kIdNo = 7;
+
+// A fault of whatever drives the backend (a test's script), not of the
+// program: the toolkit's error handlers let it pass to the caller of the
+// user action instead of showing it.
+class BackendFault : public std::logic_error {
+ public:
+  using std::logic_error::logic_error;
+};
 
 // What shows the controls: real windows, or the headless test backend.
 class Backend {
@@ -38,8 +50,13 @@ class Backend {
   virtual int messageBox(const std::string& text, const std::string& caption, unsigned flags) = 0;
   // True when the user chose a file (then the dialog's file name is set).
   virtual bool runFileDialog(FileDialog& dialog) = 0;
+  // A timer was started, stopped or given another interval; it runs while
+  // it is enabled with an interval above 0.
   virtual void timerChanged(Timer& timer) = 0;
   virtual void terminate() = 0;
+  // Opens a document, web address or "mailto:" address with the shell's
+  // "open" verb in a normal window; the outcome is not reported.
+  virtual void shellOpen(const std::string& target) = 0;
 };
 
 class Application {
@@ -68,6 +85,24 @@ class Application {
   }
   Form* mainForm() const { return mainForm_; }
   const std::vector<std::unique_ptr<Form>>& forms() const { return forms_; }
+  // Destroys a form made by createForm, with its windows, pictures and
+  // timers. Not the main form, not a form showing modally, and never from
+  // one of the form's own event handlers (they would go on in a destroyed
+  // form). Throws std::invalid_argument or std::logic_error for those.
+  void releaseForm(Form& form);
+
+  // While a modal form, a message box or a file dialog runs, only the
+  // innermost modal form takes input; every other form is held, and the
+  // tray icon runs no commands.
+  bool modalRunning() const { return !modal_.empty(); }
+  bool takesInput(const Form& form) const;
+
+  // Minimises the program: the main form goes to the tray when its tray
+  // icon minimises to the tray (hidden, no taskbar button), else it is
+  // minimised. restore() shows the main form again in its normal state,
+  // in front and active.
+  void minimize();
+  void restore();
 
   // Shows the main form (unless start-up ended the program) and runs the
   // message loop until the program ends.
@@ -80,8 +115,18 @@ class Application {
   int messageBox(const std::string& text, const std::string& caption, unsigned flags);
   // A message box with the application title and an OK button.
   void showMessage(const std::string& text);
+  void shellOpen(const std::string& target) { backend_.shellOpen(target); }
 
  private:
+  friend class Form;
+  friend class FileDialog;
+  // The modal dialogs running, innermost last; null for a message box or a
+  // file dialog. Every form is told (Property::Enabled) when this changes.
+  void beginModal(Form* form);
+  void endModal(Form* form);
+  void holdChanged();
+  std::vector<Form*> modal_;
+
   Backend& backend_;
   std::string title_, helpFile_;
   int hintHidePause_ = 2500;

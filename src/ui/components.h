@@ -11,14 +11,22 @@ namespace kl::ui {
 class Application;
 class PopupMenu;
 
+// Runs OnTimer every `interval` milliseconds while enabled; an interval of
+// 0 never fires. A timer stops when it is destroyed, so a timer that is a
+// member of a form stops when the form goes. A handler that raises stops
+// its timer, then its error is shown, once; the program may start it again.
 class Timer {
  public:
   explicit Timer(Application& app) : app_(app) {}
   ~Timer();
+  Timer(const Timer&) = delete;
+  Timer& operator=(const Timer&) = delete;
   void setInterval(int ms);
   int interval() const { return interval_; }
   void setEnabled(bool enabled);
   bool enabled() const { return enabled_; }
+  // Enabled with an interval above 0: the backend runs it.
+  bool running() const { return enabled_ && interval_ > 0; }
   std::function<void()> onTimer;
   // The backend calls this when the interval has passed.
   void elapsed();
@@ -29,18 +37,35 @@ class Timer {
   bool enabled_ = false;
 };
 
-// The icon in the notification area, with its popup menu.
+// The icon in the notification area, with its popup menu; present while
+// it is visible (the default), from the moment its form is realised.
 class TrayIcon : public Control {
  public:
   using Control::Control;
   const char* kind() const override { return "TrayIcon"; }
+  static constexpr std::size_t kMaxTip = 127;  // what the shell takes
   void setPopupMenu(PopupMenu* menu) { popup_ = menu; }
   PopupMenu* popupMenu() const { return popup_; }
+  // Minimising the application hides the main form to this icon.
+  void setMinimizeToTray(bool on) { minimizeToTray_ = on; }
+  bool minimizeToTray() const { return minimizeToTray_; }
+  // The icon's tip: the short part of the hint, or the text when there is
+  // no hint, cut to kMaxTip characters.
+  std::string tip() const;
   std::function<void()> onDblClick;
-  void userDoubleClick() { guarded([&] { fire(onDblClick); }); }
+
+  // False while a modal dialog holds the program: then the icon's mouse
+  // actions do nothing at all.
+  bool takesCommands() const;
+  // The right button over the icon: the popup menu at (x, y), the cursor.
+  void userRightClick(int x, int y);
+  // A double-click: OnDblClick, then the popup menu's default item if it
+  // has one.
+  void userDoubleClick();
 
  private:
   PopupMenu* popup_ = nullptr;
+  bool minimizeToTray_ = false;
 };
 
 enum class FileDialogKind { Open, Save };

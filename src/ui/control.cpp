@@ -8,6 +8,8 @@
 
 namespace kl::ui {
 
+std::string shortHint(const std::string& hint) { return hint.substr(0, hint.find('|')); }
+
 Control::Control(Control* parent, std::string name) : parent_(parent), name_(std::move(name)) {
   if (parent_) parent_->children_.push_back(this);
 }
@@ -18,6 +20,12 @@ Form* Control::form() {
   Control* c = this;
   while (c->parent_) c = c->parent_;
   return dynamic_cast<Form*>(c);
+}
+
+const Form* Control::form() const {
+  const Control* c = this;
+  while (c->parent_) c = c->parent_;
+  return dynamic_cast<const Form*>(c);
 }
 
 Application* Control::application() {
@@ -50,9 +58,13 @@ void Control::setEnabled(bool enabled) {
 }
 
 bool Control::effectivelyEnabled() const {
-  for (const Control* c = this; c; c = c->parent_)
+  const Control* c = this;
+  for (;; c = c->parent_) {
     if (!c->enabled_) return false;
-  return true;
+    if (!c->parent_) break;
+  }
+  const auto* f = dynamic_cast<const Form*>(c);
+  return !f || f->takesInput();
 }
 
 void Control::setVisible(bool visible) {
@@ -61,14 +73,22 @@ void Control::setVisible(bool visible) {
   notify(Property::Visible);
 }
 
+// The controls inside may show this hint too: they are told as well.
 void Control::setHint(const std::string& hint) {
   hint_ = hint;
-  notify(Property::Hint);
+  notifyTree(Property::Hint);
 }
 
 void Control::setShowHint(bool show) {
   showHint_ = show;
-  notify(Property::Hint);
+  notifyTree(Property::Hint);
+}
+
+std::string Control::shownHint() const {
+  const Control* c = this;
+  while (c && !c->showHint_) c = c->parent_;
+  while (c && c->hint_.empty()) c = c->parent_;
+  return c ? shortHint(c->hint_) : std::string();
 }
 
 void Control::setBold(bool bold) {
@@ -78,6 +98,26 @@ void Control::setBold(bool bold) {
 
 void Control::notify(Property what) {
   if (peer_) peer_->changed(what);
+}
+
+void Control::notifyTree(Property what) {
+  notify(what);
+  for (Control* child : children_) child->notifyTree(what);
+}
+
+void Control::detachPeers() {
+  if (peer_) peer_->detach();
+  for (Control* child : children_) child->detachPeers();
+}
+
+void Control::dropPeers() {
+  peer_.reset();
+  for (Control* child : children_) child->dropPeers();
+}
+
+void Control::releasePeers() {
+  detachPeers();
+  dropPeers();
 }
 
 void Control::realize() {
@@ -90,6 +130,8 @@ void Control::realize() {
 void Control::guarded(const std::function<void()>& action) {
   try {
     action();
+  } catch (const BackendFault&) {
+    throw;
   } catch (const std::exception& e) {
     if (Application* app = application())
       app->handleException(e);
@@ -123,6 +165,5 @@ void Control::userFocus() {
   if (!effectivelyEnabled()) return;
   if (Form* f = form()) guarded([&] { f->moveFocus(this); });
 }
-
 
 }  // namespace kl::ui

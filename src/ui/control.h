@@ -23,15 +23,40 @@ struct Rect {
 
 // What changed in a control; the peer reads the new state from the control.
 enum class Property {
-  Text, Enabled, Visible, Bounds, Hint, Font, State, Items, ItemIndex, Position, Range,
-  ActivePage, Panels, Checked, Picture, Url, Focus, Modal, Alpha
+  Text,
+  Enabled,
+  Visible,
+  Bounds,
+  Hint,
+  Font,
+  State,
+  Items,
+  ItemIndex,
+  Position,
+  Range,
+  ActivePage,
+  Panels,
+  Checked,
+  Picture,
+  Url,
+  Focus,
+  Modal,
+  Alpha,
+  DefaultButton,
+  WindowState
 };
 
 class Peer {
  public:
   virtual ~Peer() = default;
   virtual void changed(Property what) = 0;
+  // The control is going away: from now on the peer reports nothing to it
+  // (its windows may still send messages while they are destroyed).
+  virtual void detach() {}
 };
+
+// The short part of a hint ("short|long"), which tooltips show.
+std::string shortHint(const std::string& hint);
 
 class Control {
  public:
@@ -56,6 +81,7 @@ class Control {
   Control* parent() const { return parent_; }
   const std::vector<Control*>& children() const { return children_; }
   Form* form();
+  const Form* form() const;
   Application* application();
   // Depth-first search of this control and everything inside it.
   Control* find(const std::string& name);
@@ -66,7 +92,8 @@ class Control {
   const std::string& text() const { return text_; }
   void setEnabled(bool enabled);
   bool enabled() const { return enabled_; }
-  // Enabled and every container around it enabled, as Windows treats input.
+  // Enabled, every container around it enabled, and its form not held by a
+  // modal dialog: whether it takes the user's input, as Windows decides.
   bool effectivelyEnabled() const;
   void setVisible(bool visible);
   bool visible() const { return visible_; }
@@ -74,6 +101,11 @@ class Control {
   const std::string& hint() const { return hint_; }
   void setShowHint(bool show);
   bool showHint() const { return showHint_; }
+  // What a tooltip shows over this control, enabled or not: the control
+  // that answers is the nearest one, this or a container around it, whose
+  // ShowHint is on; its hint is used, or, when empty, that of the nearest
+  // container around it with a hint. The short part; "" for none.
+  std::string shownHint() const;
   void setBold(bool bold);
   bool bold() const { return bold_; }
   // Takes the keyboard focus when clicked or tabbed to.
@@ -96,6 +128,8 @@ class Control {
   void setPeer(std::unique_ptr<Peer> peer) { peer_ = std::move(peer); }
   // Tells the peer that `what` changed.
   void notify(Property what);
+  // Tells the peers of this control and everything inside it.
+  void notifyTree(Property what);
 
  protected:
   static void fire(const std::function<void()>& handler) {
@@ -104,6 +138,10 @@ class Control {
   // Runs a user action's event chain with the application's error handler.
   void guarded(const std::function<void()>& action);
   virtual void clicked();  // what a user click does; default: OnClick
+  // Detaches every peer of the tree, then destroys them, this one first
+  // (a window takes its child windows with it). For a form's destructor,
+  // while the whole tree is still alive.
+  void releasePeers();
 
  private:
   Control* parent_;
@@ -111,6 +149,8 @@ class Control {
   std::vector<Control*> children_;
   std::vector<std::unique_ptr<Control>> owned_;
   std::unique_ptr<Peer> peer_;
+  void detachPeers();
+  void dropPeers();
   Rect bounds_;
   std::string text_, hint_;
   bool enabled_ = true, visible_ = true, showHint_ = false, bold_ = false;

@@ -100,6 +100,11 @@ void SpinEdit::setValue(int value) {
   fire(onChange);
 }
 
+void SpinEdit::userSetValue(int value) {
+  if (!effectivelyEnabled()) return;
+  guarded([&] { setValue(value); });
+}
+
 void Edit::userType(const std::string& text) {
   if (!effectivelyEnabled() || text == this->text()) return;
   guarded([&] {
@@ -186,9 +191,28 @@ void PageControl::userSelect(int index) {
   });
 }
 
+void PageHistory::visit(const std::string& page) {
+  if (!pages.empty()) pages.resize(current + 1);
+  pages.push_back(page);
+  current = pages.size() - 1;
+}
+
+bool PageHistory::back() {
+  if (pages.empty() || current == 0) return false;
+  --current;
+  return true;
+}
+
+std::string PageHistory::shown() const { return pages.empty() ? std::string() : pages[current]; }
+
 void HtmlBrowser::navigate(const std::string& url) {
   url_ = url;
   notify(Property::Url);
+}
+
+bool HtmlBrowser::goBack() {
+  auto* engine = dynamic_cast<BrowserPeer*>(peer());
+  return engine && engine->goBack();
 }
 
 }  // namespace kl::ui

@@ -155,7 +155,7 @@ class SpinEdit : public Control {
   int min() const { return min_; }
   int max() const { return max_; }
   std::function<void()> onChange;
-  void userSetValue(int value) { guarded([&] { setValue(value); }); }
+  void userSetValue(int value);
 
  private:
   int min_ = 0, max_ = 100, value_ = 0;
@@ -242,13 +242,38 @@ class PageControl : public Control {
   int pageIndex_ = 0;
 };
 
-// An embedded web browser showing a local page.
+// The pages a browser has shown, in order, and the one it shows now.
+struct PageHistory {
+  std::vector<std::string> pages;
+  std::size_t current = 0;  // an index into pages, when there are any
+  // A new page: the pages after the current one are dropped.
+  void visit(const std::string& page);
+  // To the page before the current one; false at the first page or none.
+  bool back();
+  std::string shown() const;  // "" before the first page
+};
+
+// The page engine behind a browser's peer. The history is the engine's,
+// since a user's clicks on links add to it.
+class BrowserPeer {
+ public:
+  virtual ~BrowserPeer() = default;
+  virtual bool goBack() = 0;
+};
+
+// An embedded web browser showing local pages. Navigations made before it
+// is realised leave only the last page to show.
 class HtmlBrowser : public Control {
  public:
   using Control::Control;
   const char* kind() const override { return "HtmlBrowser"; }
+  // Shows a local file (a full path) or an address.
   void navigate(const std::string& url);
+  // The page the program navigated to last.
   const std::string& url() const { return url_; }
+  // One page back; false when there is no earlier page (or nothing shown
+  // yet), which the caller may ignore.
+  bool goBack();
 
  private:
   std::string url_;

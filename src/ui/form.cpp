@@ -1,8 +1,10 @@
 #include "ui/form.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "ui/application.h"
+#include "ui/components.h"
 #include "ui/controls.h"
 #include "ui/menu.h"
 
@@ -12,7 +14,8 @@ Form::Form(Application& app, std::string name) : Control(nullptr, std::move(name
   setVisible(false);
 }
 
-Form::~Form() = default;
+// The windows go while the controls their messages may name still exist.
+Form::~Form() { releasePeers(); }
 
 void Form::setStyle(const FormStyle& style) {
   setWindowClass(style.windowClass);
@@ -33,33 +36,62 @@ void Form::setBorder(BorderStyle style, BorderIcons icons) {
 
 void Form::setAlphaBlend(bool on, int value) {
   alphaBlend_ = on;
-  alphaValue_ = value;
+  alphaValue_ = std::clamp(value, 0, 255);
   notify(Property::Alpha);
+}
+
+void Form::setDefaultButton(Button* b) {
+  defaultButton_ = b;
+  notify(Property::DefaultButton);
+}
+
+Button* Form::shownDefault() const {
+  if (auto* focusedButton = dynamic_cast<Button*>(focused_)) return focusedButton;
+  return defaultButton_;
 }
 
 void Form::show() {
   realize();
   showing_ = true;
+  if (visible()) {
+    notify(Property::Visible);  // to the front
+    return;
+  }
   setVisible(true);
   fire(onShow);
 }
 
+// A modal form lets the others take input again before its window goes,
+// so that Windows gives the activation back to its owner.
 void Form::hide() {
+  if (modal_) app_.endModal(this);
   showing_ = false;
   setVisible(false);
 }
 
 ModalResult Form::showModal() {
+  if (modal_) throw std::logic_error("The form " + name() + " is already showing modally");
   modalResult_ = ModalResult::None;
   modal_ = true;
   notify(Property::Modal);
-  show();
-  app_.backend().runModalLoop(*this);
+  app_.beginModal(this);
+  try {
+    show();
+    app_.backend().runModalLoop(*this);
+  } catch (...) {
+    endModalShowing();
+    throw;
+  }
+  endModalShowing();
+  if (modalResult_ == ModalResult::None) modalResult_ = ModalResult::Cancel;
+  return modalResult_;
+}
+
+void Form::endModalShowing() {
+  app_.endModal(this);
   if (showing_) hide();
   modal_ = false;
   notify(Property::Modal);
-  if (modalResult_ == ModalResult::None) modalResult_ = ModalResult::Cancel;
-  return modalResult_;
 }
 
 void Form::setModalResult(ModalResult r) {
@@ -72,6 +104,42 @@ void Form::close() {
   if (modal_ && modalResult_ == ModalResult::None) modalResult_ = ModalResult::Cancel;
   hide();
   if (app_.mainForm() == this) app_.terminate();
+}
+
+void Form::userClose() {
+  if (!takesInput()) return;
+  guarded([&] { close(); });
+}
+
+bool Form::takesInput() const { return app_.takesInput(*this); }
+
+void Form::setWindowState(WindowState state) {
+  if (state == windowState_) return;
+  windowState_ = state;
+  notify(Property::WindowState);
+}
+
+bool Form::minimizesToTray() const {
+  if (app_.mainForm() != this) return false;
+  for (const Control* child : children())
+    if (const auto* tray = dynamic_cast<const TrayIcon*>(child))
+      if (tray->minimizeToTray() && tray->visible()) return true;
+  return false;
+}
+
+bool Form::userMinimize() {
+  if (!takesInput()) return true;  // a held window's box does nothing
+  if (!minimizesToTray()) return false;
+  guarded([&] { app_.minimize(); });
+  return true;
+}
+
+void Form::userWindowState(WindowState state) {
+  if (state == WindowState::Minimized && minimizesToTray()) {
+    guarded([&] { app_.minimize(); });
+    return;
+  }
+  windowState_ = state;
 }
 
 // The chain of containers from the form down to `c`, outermost first.
@@ -87,6 +155,7 @@ void Form::moveFocus(Control* to) {
   const auto before = chainOf(focused_);
   focused_ = to;
   to->notify(Property::Focus);
+  notify(Property::DefaultButton);  // the default outline follows push buttons
   for (Control* c : chainOf(to)) {
     if (c == this) continue;
     const bool wasInside = std::find(before.begin(), before.end(), c) != before.end();
@@ -127,7 +196,7 @@ bool Form::userCyclePage(bool backwards) {
 bool Form::userShortcut(unsigned virtualKey, bool ctrl) {
   if (!menu_) return false;
   MenuItem* item = menu_->findShortcut(ShortCut{virtualKey, ctrl});
-  if (!item || !item->enabled()) return false;
+  if (!item || !item->effectivelyEnabled()) return false;
   item->userClick();
   return true;
 }

@@ -12,6 +12,7 @@ class MainMenu;
 
 enum class BorderStyle { Sizeable, Single, Dialog, ToolWindow, None };
 enum class ModalResult { None = 0, Ok = 1, Cancel = 2 };
+enum class WindowState { Normal, Minimized, Maximized };
 
 struct BorderIcons {
   bool systemMenu = true;
@@ -36,6 +37,7 @@ class Form : public Control {
   ~Form() override;
   const char* kind() const override { return "Form"; }
   Application& app() { return app_; }
+  const Application& app() const { return app_; }
 
   void setStyle(const FormStyle& style);
   // The window class name the form registers, e.g. "TMainForm".
@@ -52,19 +54,28 @@ class Form : public Control {
   const BorderIcons& borderIcons() const { return icons_; }
   void setCentred(bool centred) { centred_ = centred; }
   bool centred() const { return centred_; }
+  // Opacity 0 (transparent) to 255 (opaque) while alpha blending is on;
+  // values outside are kept inside that range.
   void setAlphaBlend(bool on, int value);
   bool alphaBlend() const { return alphaBlend_; }
   int alphaValue() const { return alphaValue_; }
   void setMenu(MainMenu* menu) { menu_ = menu; }
   MainMenu* menu() const { return menu_; }
-  void setDefaultButton(Button* b) { defaultButton_ = b; }
+  // Enter clicks it unless a push button has the focus; it is drawn as the
+  // default while the focus is on a control that is not a push button.
+  void setDefaultButton(Button* b);
   Button* defaultButton() const { return defaultButton_; }
   void setCancelButton(Button* b) { cancelButton_ = b; }
 
+  // Shows the form (OnShow when it becomes visible); a form already showing
+  // comes to the front and is activated.
   void show();
   void hide();
   // Shows the form and runs a nested message loop until it closes; returns
-  // the modal result (Cancel when it was closed any other way).
+  // the modal result (Cancel when it was closed any other way). Meanwhile
+  // every other form of the application is held: it takes no input. When
+  // showing or the loop raises, the form is hidden and no longer modal, the
+  // other forms take input again, and the error goes on to the caller.
   ModalResult showModal();
   bool isModal() const { return modal_; }
   void setModalResult(ModalResult r);
@@ -73,13 +84,32 @@ class Form : public Control {
   // program when this is the main form.
   void close();
   bool isShowing() const { return showing_; }
-  // The close box (or Alt+F4): close() with the error handler around it.
-  void userClose() { guarded([&] { close(); }); }
+  // The close box (or Alt+F4, or WM_CLOSE from another program): close()
+  // with the error handler around it; nothing while the form is held.
+  void userClose();
+  // False while a modal dialog (a form, a message box, a file dialog) runs
+  // that is not this form.
+  bool takesInput() const;
+
+  void setWindowState(WindowState state);
+  WindowState windowState() const { return windowState_; }
+  // The minimise box. The main form of an application whose tray icon
+  // minimises to the tray goes to the tray (Application::minimize), and
+  // this returns true; otherwise false, and the window minimises itself.
+  bool userMinimize();
+  // The window reports the state the user gave it. Minimising the main
+  // form goes to the tray as userMinimize does.
+  void userWindowState(WindowState state);
+  // The main form with a visible tray icon that minimises to the tray.
+  bool minimizesToTray() const;
 
   std::function<void()> onShow;
   std::function<void()> onClose;
 
   Control* focused() const { return focused_; }
+  // The push button drawn as the default now: the focused push button, else
+  // the default button.
+  Button* shownDefault() const;
   // Moves the focus, raising OnEnter for each container entered and for the
   // control itself (outermost first), as the toolkit's enter events go.
   void moveFocus(Control* to);
@@ -98,7 +128,9 @@ class Form : public Control {
   std::string windowClass_ = "TForm";
   BorderStyle border_ = BorderStyle::Sizeable;
   BorderIcons icons_;
+  void endModalShowing();
   bool centred_ = false, alphaBlend_ = false, modal_ = false, showing_ = false;
+  WindowState windowState_ = WindowState::Normal;
   int alphaValue_ = 255;
   ModalResult modalResult_ = ModalResult::None;
   MainMenu* menu_ = nullptr;

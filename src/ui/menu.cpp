@@ -22,6 +22,11 @@ void MenuItem::setChecked(bool checked) {
   notify(Property::Checked);
 }
 
+void MenuItem::setDefault(bool isDefault) {
+  default_ = isDefault;
+  notify(Property::Checked);
+}
+
 static MenuItem* searchItems(Control& menu, const ShortCut& shortcut) {
   for (Control* child : menu.children()) {
     auto* item = dynamic_cast<MenuItem*>(child);
@@ -35,6 +40,12 @@ static MenuItem* searchItems(Control& menu, const ShortCut& shortcut) {
 MenuItem* MenuItem::findShortcut(const ShortCut& shortcut) { return searchItems(*this, shortcut); }
 
 MenuItem* MainMenu::findShortcut(const ShortCut& shortcut) { return searchItems(*this, shortcut); }
+
+MenuItem* PopupMenu::defaultItem() const {
+  for (Control* child : children())
+    if (auto* item = dynamic_cast<MenuItem*>(child); item && item->isDefault()) return item;
+  return nullptr;
+}
 
 void PopupMenu::popup(int x, int y) {
   x_ = x;

@@ -27,11 +27,15 @@ class MenuItem : public Control {
   const ShortCut& shortcut() const { return shortcut_; }
   void setChecked(bool checked);
   bool checked() const { return checked_; }
+  // The popup menu's default item, drawn bold, which a double-click on
+  // the menu's tray icon runs.
+  void setDefault(bool isDefault);
+  bool isDefault() const { return default_; }
   MenuItem* findShortcut(const ShortCut& shortcut);
 
  private:
   ShortCut shortcut_;
-  bool checked_ = false;
+  bool checked_ = false, default_ = false;
 };
 
 // The items of a menu are its MenuItem children; an item with children is
@@ -51,6 +55,8 @@ class PopupMenu : public Control {
   void popup(int x, int y);
   int popupX() const { return x_; }
   int popupY() const { return y_; }
+  // The first of its items marked as the default, or null.
+  MenuItem* defaultItem() const;
 
  private:
   int x_ = 0, y_ = 0;

@@ -497,6 +497,7 @@ TEST_F(Catalogues, ApplyStoresWhatTheDriverExpectsForEachEncoding) {
   };
   for (const Case& c : cases) box(c.control).setState(c.state);
   f.markModified();
+  backend_.onModal("Confirmation", [](ui::Form& dialog) { user::closeBox(dialog); });
   user::press(*f.buttonApply);
   for (const Case& c : cases) EXPECT_EQ(c.stored, stored(c.role, c.value)) << c.control;
 }
@@ -577,6 +578,7 @@ TEST_F(Catalogues, AFailedWriteEndsTheSaveWithEarlierValuesWritten) {
     box(name).setState(CheckState::Checked);
   user::press(box("checkConvTex32to16"));
   sim_.registry.failWrite(3);
+  backend_.onModal("Confirmation", [](ui::Form& dialog) { user::closeBox(dialog); });
   user::press(*f.buttonApply);
   EXPECT_TRUE(messageShown("Failed to set data for 'ExportCompressedTex'"));
   EXPECT_EQ("SZ 1", stored("D3D", "PixelCenter"));
@@ -590,6 +592,7 @@ TEST_F(Catalogues, WithoutAdministratorRightsApplyStopsAtTheFirstWrite) {
   TMainForm& f = start();
   sim_.registry.setReadOnly(platform::kHkeyLocalMachine, true);
   user::press(box("checkAltPix"));  // grayed to checked
+  backend_.onModal("Confirmation", [](ui::Form& dialog) { user::closeBox(dialog); });
   user::press(*f.buttonApply);
   EXPECT_TRUE(messageShown("Failed to set data for 'PixelCenter'"));
   EXPECT_EQ("absent", stored("D3D", "PixelCenter"));
@@ -634,6 +637,7 @@ TEST_F(Catalogues, DwordSwitchesAndTrackBarsFollowTheirNumbers) {
   EXPECT_EQ(0, f.settingPages->openGL.comboAniso->itemIndex());  // 6 is no code: the design "Disabled" stays
 
   user::focus(*f.settingPages->openGL.trackLOD);
+  backend_.onModal("Confirmation", [](ui::Form& dialog) { user::closeBox(dialog); });
   user::press(*f.buttonApply);
   EXPECT_EQ("absent", stored("OGL", "OGLTracing"));
   EXPECT_EQ("DWORD 0", stored("OGL", "OGLForce16BitZBuffer"));

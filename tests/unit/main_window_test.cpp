@@ -18,7 +18,10 @@ namespace user = ui::user;
 
 class MainWindow : public ::testing::Test {
  protected:
-  void SetUp() override { testing::seedXpRadeon(sim_); }
+  void SetUp() override {
+    testing::seedXpRadeon(sim_);
+    testing::seedFixedModes(sim_);
+  }
 
   TMainForm& start() {
     program_ = std::make_unique<Program>(platform_, backend_);
@@ -305,6 +308,7 @@ TEST_F(MainWindow, FailedCardTypeWriteIsReportedAndApplyGoesOn) {
   // Only the card type is refused; the custom resolutions after it are
   // written and the marker clears.
   sim_.registry.refuseWritesOf("8500");
+  backend_.onModal("Confirmation", [](ui::Form& dialog) { user::closeBox(dialog); });
   user::press(*form.buttonApply);
   EXPECT_TRUE(messageShown("Cannot write overclock data to registry"));
   EXPECT_EQ(40, [&] {
@@ -337,6 +341,7 @@ TEST_F(MainWindow, OkAppliesThenEnds) {
   TMainForm& again = start();
   again.ocPanel->check8500OC->setChecked(true);
   user::press(*again.settingPages->directX.checkEnableTruForm);
+  backend_.onModal("Confirmation", [](ui::Form& dialog) { user::closeBox(dialog); });
   user::press(*again.buttonOK);
   EXPECT_EQ(1, backend_.modalCount("Confirmation"));
   EXPECT_EQ("1", own("8500"));

@@ -26,6 +26,7 @@ class Profiles : public ::testing::Test {
  protected:
   void SetUp() override {
     testing::seedXpRadeon(sim_);
+    testing::seedFixedModes(sim_);
     char pattern[] = "/tmp/kl-profiles-XXXXXX";
     folder_ = mkdtemp(pattern);
     program_ = std::make_unique<Program>(platform_, backend_);

@@ -35,6 +35,7 @@ class SettingsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     seedXpRadeon(sim_);
+    seedFixedModes(sim_);
     folder_ = std::filesystem::temp_directory_path() /
               ("kl-settings-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
                "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());

@@ -45,4 +45,15 @@ inline void seedXpRadeon(platform::SimPlatform& p) {
   p.versions.addFile("C:\\WINDOWS\\System32\\ati2dvag.dll", ati2dvag);
 }
 
+// The driver's custom-resolution list as Kestrelune's first Apply leaves it
+// (the five modes it always writes first), so an Apply that changes nothing
+// there shows no restart notice.
+inline void seedFixedModes(platform::SimPlatform& p) {
+  const std::string bytes =
+      "hex:18,00,14,40,00,00,00,00,17,92,13,44,00,00,00,00,18,56,13,92,00,00,00,00,12,80,07,68,"
+      "00,00,00,00,16,00,12,00,00,00,00,70\n";
+  p.registry.loadRegedit4(std::string("REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\") + kDriverKey + "]\n" +
+                          "\"DALNonStandardModesBCD\"=" + bytes + "\"DALNonStandardModesBCD1\"=" + bytes);
+}
+
 }  // namespace kl::testing

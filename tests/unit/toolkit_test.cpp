@@ -2,6 +2,8 @@
 // headless backend.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "platform/error.h"
 #include "ui/headless/headless_backend.h"
 #include "ui/layout.h"
@@ -35,8 +37,8 @@ TEST_F(Toolkit, ThreeStateBoxCyclesOnUserClicks) {
     user::press(box);
     seen.push_back(box.state());
   }
-  EXPECT_EQ((std::vector<CheckState>{CheckState::Grayed, CheckState::Checked,
-                                     CheckState::Unchecked, CheckState::Grayed}),
+  EXPECT_EQ((std::vector<CheckState>{CheckState::Grayed, CheckState::Checked, CheckState::Unchecked,
+                                     CheckState::Grayed}),
             seen);
   auto& plain = form_.add<CheckBox>("plain");
   user::press(plain);
@@ -89,9 +91,9 @@ TEST_F(Toolkit, TrackBarKeepsItsPositionInsideTheRange) {
   track.setPosition(3);
   track.setPosition(3);
   track.setPosition(12);
-  track.setMax(4);      // pulls the position in
-  track.setMin(6);      // above the maximum: refused
-  track.setMax(-1);     // below the minimum: refused
+  track.setMax(4);   // pulls the position in
+  track.setMin(6);   // above the maximum: refused
+  track.setMax(-1);  // below the minimum: refused
   track.setMin(2);
   EXPECT_EQ((std::vector<int>{3, 8, 4}), changes);
   EXPECT_EQ(2, track.min());
@@ -210,6 +212,371 @@ TEST_F(Toolkit, TimersRunAtTheirIntervalUntilStopped) {
   EXPECT_EQ(2, ticks);
   backend_.advance(100);
   EXPECT_EQ(3, ticks);
+}
+
+TEST_F(Toolkit, AnIntervalOfZeroNeverFires) {
+  Timer timer(app_);
+  int ticks = 0;
+  timer.onTimer = [&] { ++ticks; };
+  timer.setInterval(0);
+  timer.setEnabled(true);
+  backend_.advance(100);
+  EXPECT_EQ(0, ticks);
+  EXPECT_EQ(0, backend_.runningTimers());
+  timer.setInterval(10);
+  backend_.advance(100);
+  EXPECT_EQ(10, ticks);
+}
+
+TEST_F(Toolkit, AFailingTimerStopsAndReportsOnce) {
+  app_.setTitle("Kestrelune");
+  Timer timer(app_);
+  int ticks = 0;
+  timer.setInterval(50);
+  timer.onTimer = [&] {
+    ++ticks;
+    throw Error("Cannot connect to r6probe");
+  };
+  timer.setEnabled(true);
+  backend_.advance(1500);
+  EXPECT_EQ(1, ticks);
+  ASSERT_EQ(1u, backend_.messages().size());
+  EXPECT_EQ("Cannot connect to r6probe", backend_.messages()[0].text);
+  EXPECT_FALSE(timer.enabled());
+  EXPECT_EQ(0, backend_.runningTimers());
+  timer.setEnabled(true);  // the program may start it again
+  backend_.advance(50);
+  EXPECT_EQ(2, ticks);
+}
+
+// ---- forms that come and go
+
+// A dialog like the program's progress dialog: windows, a picture and a
+// running timer of its own.
+class TimedDialog : public Form {
+ public:
+  explicit TimedDialog(Application& app) : Form(app, "TimedDialog"), timer(app) {
+    auto& group = add<GroupBox>("group");
+    group.add<ProgressBar>("bar");
+    add<Image>("picture").setPicture("LOGO");
+    place<Button>(*this, "ok", "&Ok", {0, 0, 75, 25}).setModalResult(ModalResult::Ok);
+    timer.setInterval(10);
+    timer.onTimer = [this] { ++ticks; };
+    timer.setEnabled(true);
+  }
+  Timer timer;
+  int ticks = 0;
+};
+
+TEST_F(Toolkit, ReleasedFormsTakeTheirPeersAndTimersWithThem) {
+  form_.show();
+  const int windowsAtStart = backend_.livePeers();
+  const auto useOnce = [&] {
+    auto& dialog = app_.createForm<TimedDialog>();
+    backend_.onModal("TimedDialog", [](Form& f) { user::press(*f.find("ok")); });
+    EXPECT_EQ(ModalResult::Ok, dialog.showModal());
+    return &dialog;
+  };
+  TimedDialog* previous = useOnce();
+  const int windowsAfterFirst = backend_.livePeers();
+  EXPECT_EQ(windowsAtStart + 5, windowsAfterFirst);  // form, group, bar, picture, button
+  EXPECT_EQ(1, backend_.runningTimers());
+  for (int i = 0; i < 100; ++i) {
+    app_.releaseForm(*previous);
+    previous = useOnce();
+  }
+  EXPECT_EQ(windowsAfterFirst, backend_.livePeers());
+  EXPECT_EQ(1, backend_.runningTimers());
+  EXPECT_EQ(2u, app_.forms().size());
+  app_.releaseForm(*previous);
+  EXPECT_EQ(windowsAtStart, backend_.livePeers());
+  EXPECT_EQ(0, backend_.runningTimers());
+}
+
+TEST_F(Toolkit, TheMainFormAndAModalFormAreNotReleased) {
+  EXPECT_THROW(app_.releaseForm(form_), std::invalid_argument);
+  auto& dialog = app_.createForm<Form>("dialog");
+  backend_.onModal("dialog", [&](Form& f) {
+    EXPECT_THROW(app_.releaseForm(f), std::logic_error);
+    user::closeBox(f);
+  });
+  dialog.showModal();
+  app_.releaseForm(dialog);
+  EXPECT_EQ(1u, app_.forms().size());
+}
+
+// ---- modal dialogs hold the program
+
+class Held : public Toolkit {
+ protected:
+  Held() {
+    auto& popup = form_.add<PopupMenu>("popup");
+    popup.add<MenuItem>("itemClose", "Close").onClick = [this] { events_.push_back("close"); };
+    tray_.setPopupMenu(&popup);
+    tray_.onDblClick = [this] { events_.push_back("dblclick"); };
+    form_.show();
+  }
+  TrayIcon& tray_ = form_.add<TrayIcon>("tray");
+  Form& dialog_ = app_.createForm<Form>("dialog");
+};
+
+TEST_F(Held, TheTrayRunsNoCommandsWhileAModalFormRuns) {
+  backend_.onModal("dialog", [&](Form& f) {
+    user::rightClickTray(tray_, 100, 200);
+    user::doubleClickTray(tray_);
+    user::choose(*static_cast<MenuItem*>(form_.find("itemClose")));
+    user::closeBox(form_);  // a close request from outside
+    EXPECT_FALSE(app_.terminated());
+    user::closeBox(f);
+  });
+  dialog_.showModal();
+  EXPECT_TRUE(backend_.popups().empty());
+  EXPECT_TRUE(events_.empty());
+  user::rightClickTray(tray_, 100, 200);  // afterwards the tray answers again
+  ASSERT_EQ(1u, backend_.popups().size());
+  EXPECT_EQ(100, backend_.popups()[0].x);
+  EXPECT_EQ(200, backend_.popups()[0].y);
+  user::choose(*static_cast<MenuItem*>(form_.find("itemClose")));
+  EXPECT_EQ(std::vector<std::string>{"close"}, events_);
+}
+
+TEST_F(Held, AFormShownDuringAModalFormTakesNoInputUntilItEnds) {
+  auto& help = app_.createForm<Form>("help");
+  auto& back = help.add<Button>("back");
+  record(back);
+  auto& inner = app_.createForm<Form>("inner");
+  backend_.onModal("inner", [&](Form& f) {
+    EXPECT_FALSE(dialog_.takesInput());  // the outer modal form is held too
+    user::closeBox(f);
+  });
+  backend_.onModal("dialog", [&](Form& f) {
+    help.show();  // hidden when the loop started
+    user::press(back);
+    EXPECT_FALSE(help.takesInput());
+    EXPECT_FALSE(form_.takesInput());
+    EXPECT_TRUE(f.takesInput());
+    inner.showModal();
+    EXPECT_TRUE(f.takesInput());
+    user::closeBox(f);
+  });
+  dialog_.showModal();
+  EXPECT_TRUE(events_.empty());
+  EXPECT_FALSE(app_.modalRunning());
+  user::press(back);
+  EXPECT_EQ((std::vector<std::string>{"back.down", "back.enter", "back.click", "back.up"}),
+            events_);
+}
+
+TEST_F(Held, AModalFormWhoseShowingFailsLetsTheProgramGo) {
+  dialog_.onShow = [] { throw Error("Cannot detect"); };
+  EXPECT_THROW(dialog_.showModal(), Error);
+  EXPECT_FALSE(dialog_.isShowing());
+  EXPECT_FALSE(dialog_.isModal());
+  EXPECT_FALSE(app_.modalRunning());
+  EXPECT_TRUE(form_.takesInput());
+}
+
+TEST_F(Held, AModalFormATestLeavesOpenFailsTheTest) {
+  backend_.onModal("dialog", [](Form&) {});
+  try {
+    dialog_.showModal();
+    ADD_FAILURE() << "no error";
+  } catch (const BackendFault& e) {
+    EXPECT_NE(std::string::npos, std::string(e.what()).find("\"dialog\"")) << e.what();
+  }
+  EXPECT_FALSE(dialog_.isShowing());
+  EXPECT_TRUE(form_.takesInput());
+  // Through a user action too: the toolkit's error handler lets it pass.
+  auto& open = form_.add<Button>("open");
+  open.onClick = [this] { dialog_.showModal(); };
+  EXPECT_THROW(user::press(open), BackendFault);
+  EXPECT_TRUE(backend_.messages().empty());
+}
+
+TEST_F(Held, AModalFormThatClosesItselfByTimerNeedsNoScript) {
+  Timer closer(app_);
+  closer.setInterval(500);
+  closer.onTimer = [&] { dialog_.setModalResult(ModalResult::Ok); };
+  closer.setEnabled(true);
+  EXPECT_EQ(ModalResult::Ok, dialog_.showModal());
+}
+
+// ---- what the two backends do alike
+
+TEST_F(Toolkit, ADisabledSpinEditTakesNoInput) {
+  auto& spin = form_.add<SpinEdit>("spin");
+  spin.setRange(10, 100);
+  int changes = 0;
+  spin.onChange = [&] { ++changes; };
+  spin.setEnabled(false);
+  spin.userSetValue(50);
+  EXPECT_EQ(10, spin.value());
+  spin.setEnabled(true);
+  spin.userSetValue(50);
+  EXPECT_EQ(50, spin.value());
+  EXPECT_EQ(1, changes);
+}
+
+TEST_F(Toolkit, AnUnansweredBoxTakesItsDefaultButton) {
+  EXPECT_EQ(kIdOk, app_.messageBox("text", "caption", kMbOk));
+  EXPECT_EQ(kIdYes, app_.messageBox("text", "caption", kMbYesNo | kMbIconWarning));
+  EXPECT_EQ(kIdNo, app_.messageBox("text", "caption", kMbYesNo | kMbDefButton2));
+  EXPECT_EQ(kIdCancel, app_.messageBox("text", "caption", kMbYesNoCancel | kMbDefButton3));
+  backend_.answerMessage(kIdNo);
+  EXPECT_EQ(kIdNo, app_.messageBox("text", "caption", kMbYesNo));
+}
+
+TEST_F(Toolkit, AModalLoopEndedByTheProgramsEndHidesWithoutOnClose) {
+  auto& dialog = app_.createForm<Form>("dialog");
+  int closes = 0;
+  dialog.onClose = [&] { ++closes; };
+  backend_.onModal("dialog", [&](Form&) { app_.terminate(); });
+  EXPECT_EQ(ModalResult::Cancel, dialog.showModal());
+  EXPECT_EQ(0, closes);
+  EXPECT_FALSE(dialog.isShowing());
+}
+
+TEST_F(Toolkit, ClickingATabFocusesThePageControl) {
+  auto& pages = form_.add<PageControl>("pages");
+  pages.add<TabSheet>("one");
+  pages.add<TabSheet>("two");
+  record(pages);
+  pages.onChange = [&] { events_.push_back("pages.change"); };
+  user::selectPage(pages, 1);
+  user::selectPage(pages, 0);
+  EXPECT_EQ((std::vector<std::string>{"pages.down", "pages.enter", "pages.change", "pages.up",
+                                      "pages.down", "pages.change", "pages.up"}),
+            events_);
+  EXPECT_EQ(&pages, form_.focused());
+}
+
+// ---- hints, the default button, opacity
+
+TEST_F(Toolkit, HintsShowOnDisabledControlsAndGroupsShowTheirOwnOverTheirChildren) {
+  auto& tiling = form_.add<GroupBox>("tiling");
+  tiling.setHint("Different forms of tiling|and more");
+  tiling.setShowHint(true);
+  auto& box = tiling.add<CheckBox>("box");
+  box.setHint("Dunno");  // carried, not shown
+  auto& label = tiling.add<Label>("label");
+  auto& bare = tiling.add<Label>("bare");
+  bare.setShowHint(true);  // on, but without a hint of its own
+  auto& combo = form_.add<ComboBox>("combo");
+  combo.setHint("Mode");
+  combo.setShowHint(true);
+  combo.setEnabled(false);
+  auto& plain = form_.add<CheckBox>("plain");
+  plain.setHint("never shown");
+  EXPECT_EQ("Different forms of tiling", box.shownHint());
+  EXPECT_EQ("Different forms of tiling", label.shownHint());
+  EXPECT_EQ("Different forms of tiling", bare.shownHint());
+  EXPECT_EQ("Mode", combo.shownHint());
+  EXPECT_EQ("", plain.shownHint());
+  box.setShowHint(true);
+  EXPECT_EQ("Dunno", box.shownHint());
+}
+
+TEST_F(Toolkit, TheDefaultOutlineFollowsTheFocusedPushButton) {
+  auto& ok = form_.add<Button>("ok");
+  auto& other = form_.add<Button>("other");
+  auto& combo = form_.add<ComboBox>("combo");
+  form_.setDefaultButton(&ok);
+  EXPECT_EQ(&ok, form_.shownDefault());
+  user::focus(other);
+  EXPECT_EQ(&other, form_.shownDefault());
+  user::focus(combo);
+  EXPECT_EQ(&ok, form_.shownDefault());
+}
+
+TEST_F(Toolkit, OpacityStaysBetweenTransparentAndOpaque) {
+  form_.setAlphaBlend(true, 0);
+  for (int tick = 0; tick < 300; ++tick) form_.setAlphaBlend(true, form_.alphaValue() + 1);
+  EXPECT_EQ(255, form_.alphaValue());
+  form_.setAlphaBlend(true, -4);
+  EXPECT_EQ(0, form_.alphaValue());
+}
+
+TEST_F(Toolkit, ShowingAFormThatIsUpRaisesNoSecondOnShow) {
+  int shows = 0;
+  form_.onShow = [&] { ++shows; };
+  form_.show();
+  form_.show();
+  EXPECT_EQ(1, shows);
+  form_.hide();
+  form_.show();
+  EXPECT_EQ(2, shows);
+}
+
+// ---- the tray, the shell, the browser
+
+TEST_F(Toolkit, MinimisingGoesToTheTrayAndRestoringComesBackNormal) {
+  auto& tray = form_.add<TrayIcon>("tray");
+  form_.show();
+  user::minimizeBox(form_);  // without minimise-to-tray: an icon
+  EXPECT_EQ(WindowState::Minimized, form_.windowState());
+  EXPECT_TRUE(form_.isShowing());
+  app_.restore();
+  EXPECT_EQ(WindowState::Normal, form_.windowState());
+
+  tray.setMinimizeToTray(true);
+  user::minimizeBox(form_);
+  EXPECT_FALSE(form_.isShowing());
+  EXPECT_TRUE(tray.visible());
+  EXPECT_EQ(WindowState::Normal, form_.windowState());
+  app_.restore();
+  EXPECT_TRUE(form_.isShowing());
+  app_.minimize();  // the program's call
+  EXPECT_FALSE(form_.isShowing());
+  form_.userWindowState(WindowState::Minimized);  // minimised by another program
+  EXPECT_EQ(WindowState::Normal, form_.windowState());
+  EXPECT_FALSE(app_.terminated());
+}
+
+TEST_F(Toolkit, TheTrayTipIsCutToWhatTheShellTakes) {
+  auto& tray = form_.add<TrayIcon>("tray");
+  tray.setHint("Kestrelune 1.60");
+  EXPECT_EQ("Kestrelune 1.60", tray.tip());
+  tray.setHint(std::string(200, 'x'));
+  EXPECT_EQ(std::string(127, 'x'), tray.tip());
+}
+
+TEST_F(Toolkit, ADoubleClickOnTheTrayRunsOnlyTheMenusDefaultItem) {
+  auto& tray = form_.add<TrayIcon>("tray");
+  auto& popup = form_.add<PopupMenu>("popup");
+  auto& open = popup.add<MenuItem>("open", "Open");
+  int opened = 0;
+  open.onClick = [&] { ++opened; };
+  tray.setPopupMenu(&popup);
+  form_.show();
+  user::doubleClickTray(tray);
+  EXPECT_EQ(0, opened);
+  open.setDefault(true);
+  user::doubleClickTray(tray);
+  EXPECT_EQ(1, opened);
+}
+
+TEST_F(Toolkit, TheShellOpensWhatTheProgramAsks) {
+  app_.shellOpen("mailto:support@kestrelune.example");
+  EXPECT_EQ(std::vector<std::string>{"mailto:support@kestrelune.example"}, backend_.shellOpened());
+}
+
+TEST_F(Toolkit, ABrowserGoesBackThroughThePagesItShowed) {
+  auto& browser = form_.add<HtmlBrowser>("browser");
+  browser.navigate("C:\\Kestrelune\\Help\\Help.htm");
+  EXPECT_FALSE(browser.goBack());  // not realised: nothing shown yet
+  form_.show();
+  EXPECT_FALSE(browser.goBack());  // the first page
+  user::followLink(browser, "C:\\Kestrelune\\Help\\Help.htm#tray");
+  browser.navigate("C:\\Kestrelune\\Help\\History.htm");
+  EXPECT_EQ(3u, HeadlessBackend::history(browser).pages.size());
+  EXPECT_TRUE(browser.goBack());
+  EXPECT_EQ("C:\\Kestrelune\\Help\\Help.htm#tray", HeadlessBackend::history(browser).shown());
+  browser.navigate("C:\\Kestrelune\\Help\\Help.htm");  // drops the page ahead
+  EXPECT_EQ(3u, HeadlessBackend::history(browser).pages.size());
+  EXPECT_TRUE(browser.goBack());
+  EXPECT_TRUE(browser.goBack());
+  EXPECT_FALSE(browser.goBack());
+  EXPECT_EQ("C:\\Kestrelune\\Help\\Help.htm", HeadlessBackend::history(browser).shown());
 }
 
 }  // namespace

@@ -5,8 +5,10 @@
 // The common controls' declarations need <windows.h> first.
 #include <commctrl.h>
 #include <gtest/gtest.h>
+#include <shellapi.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <stdexcept>
@@ -789,6 +791,412 @@ TEST(FileDialogFilter, BarsBecomeNulsEndedByTwo) {
   using namespace std::string_literals;
   EXPECT_EQ("Profiles\0*.ini\0All\0*.*\0\0"s, fileDialogFilter("Profiles|*.ini|All|*.*"));
   EXPECT_EQ("", fileDialogFilter(""));
+}
+
+// --- A long session: released forms, failing timers, held forms -------------
+
+// Answers every message box of ours that appears within `ms`, from another
+// thread, by pressing Enter on it (the pointer moved onto it first: without
+// a window manager the keyboard goes to the window under the pointer), and
+// notes what it saw.
+class BoxAnswerer {
+ public:
+  explicit BoxAnswerer(int ms, std::function<void(HWND)> whileUp = {})
+      : whileUp_(std::move(whileUp)), thread_([this, ms] { watch(ms); }) {}
+  ~BoxAnswerer() {
+    if (thread_.joinable()) thread_.join();
+  }
+  int count() {
+    if (thread_.joinable()) thread_.join();
+    return count_;
+  }
+  std::string caption() {
+    if (thread_.joinable()) thread_.join();
+    return caption_;
+  }
+
+ private:
+  static BOOL CALLBACK findBox(HWND hwnd, LPARAM l) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(hwnd, &process);
+    if (process != GetCurrentProcessId() || classOf(hwnd) != "#32770" || !IsWindowVisible(hwnd))
+      return TRUE;
+    *reinterpret_cast<HWND*>(l) = hwnd;
+    return FALSE;
+  }
+  void watch(int ms) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    HWND last = nullptr;
+    while (std::chrono::steady_clock::now() < end) {
+      HWND box = nullptr;
+      EnumWindows(&findBox, reinterpret_cast<LPARAM>(&box));
+      if (!box || box == last) {
+        Sleep(10);
+        continue;
+      }
+      ++count_;
+      last = box;
+      char text[128] = "";
+      GetWindowTextA(box, text, sizeof text);
+      caption_ = text;
+      Sleep(100);  // fully up
+      if (whileUp_) whileUp_(box);
+      SetCursorPos(centreOf(box).x, centreOf(box).y);
+      sendKeys({VK_RETURN});
+    }
+  }
+  std::function<void(HWND)> whileUp_;
+  int count_ = 0;
+  std::string caption_;
+  std::thread thread_;
+};
+
+std::string textOf(HWND hwnd) {
+  char text[1024] = "";
+  GetWindowTextA(hwnd, text, sizeof text);
+  return text;
+}
+
+BOOL CALLBACK countChild(HWND, LPARAM l) {
+  ++*reinterpret_cast<int*>(l);
+  return TRUE;
+}
+
+BOOL CALLBACK countWindow(HWND hwnd, LPARAM l) {
+  ++*reinterpret_cast<int*>(l);
+  EnumChildWindows(hwnd, &countChild, l);
+  return TRUE;
+}
+
+// Every window this thread owns, top-level or child.
+int windowsOfThisThread() {
+  int count = 0;
+  EnumThreadWindows(GetCurrentThreadId(), &countWindow, reinterpret_cast<LPARAM>(&count));
+  return count;
+}
+
+// Like the program's progress dialog: windows, a picture, its own timer.
+class TimedDialog : public Form {
+ public:
+  explicit TimedDialog(Application& app) : Form(app, "TimedDialog"), timer(app) {
+    setClientSize(200, 100);
+    auto& group = add<GroupBox>("groupTimed");
+    group.setBounds(0, 0, 200, 60);
+    group.add<ProgressBar>("progTimed").setBounds(8, 20, 180, 20);
+    add<Image>("imageTimed").setPicture("NO_SUCH_BITMAP");
+    auto& ok = add<Button>("buttonTimedOk");
+    ok.setBounds(120, 70, 75, 25);
+    ok.setHint("Closes it");
+    ok.setShowHint(true);
+    timer.setInterval(10);
+    timer.onTimer = [this] { ++ticks; };
+    timer.setEnabled(true);
+  }
+  Timer timer;
+  int ticks = 0;
+};
+
+TEST_F(ToolkitTest, ReleasingFormsKeepsWindowsAndTimersFlat) {
+  const int timersAtStart = backend.runningTimers();
+  const auto useOnce = [&] {
+    auto& dialog = app.createForm<TimedDialog>();
+    dialog.show();
+    pump(20);
+    dialog.hide();
+    return &dialog;
+  };
+  TimedDialog* previous = useOnce();
+  EXPECT_LT(0, previous->ticks);
+  const int windowsAfterFirst = windowsOfThisThread();
+  EXPECT_EQ(timersAtStart + 1, backend.runningTimers());
+  for (int i = 0; i < 100; ++i) {
+    app.releaseForm(*previous);
+    previous = useOnce();
+  }
+  EXPECT_EQ(windowsAfterFirst, windowsOfThisThread());
+  EXPECT_EQ(timersAtStart + 1, backend.runningTimers());
+  app.releaseForm(*previous);
+  EXPECT_EQ(timersAtStart, backend.runningTimers());
+  EXPECT_EQ(nullptr, findForm("TimedDialog"));
+  EXPECT_EQ(0, GlobalFindAtomA("buttonTimedOk"));
+}
+
+TEST_F(ToolkitTest, AFailingTimerShowsOneMessageBox) {
+  Timer timer(app);
+  int ticks = 0;
+  timer.setInterval(50);
+  timer.onTimer = [&] {
+    ++ticks;
+    throw std::runtime_error("Tick failed");
+  };
+  timer.setEnabled(true);
+  BoxAnswerer answerer(1500);
+  pump(1700);
+  EXPECT_EQ(1, answerer.count());
+  EXPECT_EQ(1, ticks);
+  EXPECT_FALSE(timer.enabled());
+}
+
+TEST_F(ToolkitTest, AnIntervalOfZeroNeverFires) {
+  Timer timer(app);
+  int ticks = 0;
+  timer.onTimer = [&] { ++ticks; };
+  timer.setInterval(0);
+  timer.setEnabled(true);
+  pump(200);
+  EXPECT_EQ(0, ticks);
+  EXPECT_EQ(0, backend.runningTimers());
+}
+
+TEST_F(ModalTest, EveryOtherFormIsHeldAlsoOneShownMeanwhile) {
+  Form& help = app.createForm<Form>("HelpForm");
+  help.setClientSize(100, 60);
+  Form& visible = app.createForm<Form>("VisibleForm");
+  visible.setClientSize(100, 60);
+  visible.show();
+  bool helpEnabled = true, visibleEnabled = true, mainClosed = false;
+  whenShown([&](HWND window) {
+    help.show();
+    helpEnabled = IsWindowEnabled(windowOf(help));
+    visibleEnabled = IsWindowEnabled(windowOf(visible));
+    SendMessageA(formWindow(), WM_CLOSE, 0, 0);  // another program's polite request
+    mainClosed = app.terminated();
+    PostMessageA(window, WM_CLOSE, 0, 0);
+  });
+  dialog.showModal();
+  EXPECT_FALSE(mainEnabledMeanwhile);
+  EXPECT_FALSE(helpEnabled);
+  EXPECT_FALSE(visibleEnabled);
+  EXPECT_FALSE(mainClosed);
+  EXPECT_TRUE(IsWindowEnabled(windowOf(help)));
+  EXPECT_TRUE(IsWindowEnabled(windowOf(visible)));
+  EXPECT_TRUE(IsWindowEnabled(formWindow()));
+}
+
+TEST_F(ToolkitTest, AMessageBoxHoldsEveryFormAndTheOwnerGetsItsFocusBack) {
+  Form& other = app.createForm<Form>("OtherForm");
+  other.setClientSize(100, 60);
+  other.show();
+  SetForegroundWindow(formWindow());
+  pump();
+  click(edit);
+  bool otherEnabled = true;
+  BoxAnswerer answerer(3000, [&](HWND) { otherEnabled = IsWindowEnabled(windowOf(other)); });
+  app.messageBox("Held?", "", kMbOk);
+  EXPECT_EQ(1, answerer.count());
+  EXPECT_FALSE(otherEnabled);
+  EXPECT_EQ("Error", answerer.caption());  // an empty caption is the system's own
+  EXPECT_TRUE(IsWindowEnabled(windowOf(other)));
+  EXPECT_EQ(windowOf(edit), GetFocus());
+}
+
+TEST_F(ModalTest, AShowingThatFailsLeavesNoFormHeld) {
+  dialog.onShow = [] { throw std::runtime_error("Cannot show"); };
+  EXPECT_THROW(dialog.showModal(), std::runtime_error);
+  EXPECT_FALSE(IsWindowVisible(windowOf(dialog)));
+  EXPECT_FALSE(dialog.isModal());
+  EXPECT_TRUE(IsWindowEnabled(formWindow()));
+}
+
+TEST_F(ModalTest, TheProgramsEndEndsTheLoopWithoutOnClose) {
+  int closes = 0;
+  dialog.onClose = [&] { ++closes; };
+  whenShown([this](HWND) { app.terminate(); });
+  EXPECT_EQ(ModalResult::Cancel, dialog.showModal());
+  EXPECT_EQ(0, closes);
+  EXPECT_FALSE(IsWindowVisible(windowOf(dialog)));
+}
+
+TEST_F(ModalTest, TheDefaultButtonAnswersDmGetDefIdAndKeepsItsOutline) {
+  Form& form = app.createForm<Form>("DefaultForm");
+  form.setClientSize(300, 120);
+  auto& group = form.add<GroupBox>("groupDefault");
+  group.setBounds(0, 0, 300, 120);
+  auto& choice = group.add<ComboBox>("comboDefault");
+  choice.setBounds(8, 20, 120, 21);
+  choice.setItems({"One", "Two"});
+  auto& okButton = group.add<Button>("buttonDefaultOk");
+  okButton.setBounds(8, 80, 75, 25);
+  auto& other = group.add<Button>("buttonOther");
+  other.setBounds(100, 80, 75, 25);
+  form.setDefaultButton(&okButton);
+  int okClicks = 0;
+  okButton.onClick = [&] { ++okClicks; };
+  form.show();
+  SetForegroundWindow(windowOf(form));
+  pump();
+  const auto isDefault = [](const Control& c) {
+    return (GetWindowLongPtrA(windowOf(c), GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+  };
+  const LRESULT id = SendMessageA(windowOf(form), DM_GETDEFID, 0, 0);
+  EXPECT_EQ(DC_HASDEFID, HIWORD(id));
+  EXPECT_EQ(GetDlgCtrlID(windowOf(okButton)), LOWORD(id));
+  click(choice);
+  sendKeys({VK_ESCAPE});  // closes the list the click opened
+  pump();
+  EXPECT_TRUE(isDefault(okButton));
+  click(other);
+  EXPECT_TRUE(isDefault(other));
+  EXPECT_FALSE(isDefault(okButton));
+  click(choice);
+  sendKeys({VK_ESCAPE});
+  pump();
+  EXPECT_TRUE(isDefault(okButton));
+  EXPECT_FALSE(isDefault(other));
+  keys({VK_RETURN});  // the dialog manager's Enter, with the focus on the list
+  EXPECT_EQ(1, okClicks);
+  SendMessageA(windowOf(form), DM_SETDEFID, GetDlgCtrlID(windowOf(other)), 0);
+  EXPECT_EQ(&other, form.defaultButton());
+  EXPECT_TRUE(isDefault(other));
+}
+
+TEST_F(ToolkitTest, ShowingAFormThatIsUpBringsItToTheFront) {
+  Form& other = app.createForm<Form>("OtherForm");
+  other.setClientSize(100, 60);
+  other.show();
+  SetForegroundWindow(windowOf(other));
+  pump();
+  ASSERT_EQ(windowOf(other), GetForegroundWindow());
+  form.show();
+  pump();
+  EXPECT_EQ(formWindow(), GetForegroundWindow());
+  EXPECT_EQ(formWindow(), GetActiveWindow());
+}
+
+// --- Parity with the headless backend -------------------------------------
+
+TEST_F(ToolkitTest, ADisabledSpinEditTakesNoInput) {
+  pages.setPageIndex(1);
+  spin.setEnabled(false);
+  pump();
+  RECT arrows{};
+  GetWindowRect(GetWindow(windowOf(spin), GW_HWNDNEXT), &arrows);  // the up-down follows it
+  sendClick(POINT{(arrows.left + arrows.right) / 2, arrows.top + 3});
+  pump();
+  EXPECT_EQ(10, spin.value());
+  EXPECT_TRUE(events.empty());
+}
+
+TEST_F(ToolkitTest, AnUnansweredYesNoBoxAnswersWithItsDefaultButton) {
+  BoxAnswerer yes(3000);
+  EXPECT_EQ(kIdYes, app.messageBox("Remove?", kTitle, kMbYesNo | kMbIconWarning));
+  EXPECT_EQ(1, yes.count());
+  BoxAnswerer no(3000);
+  EXPECT_EQ(kIdNo, app.messageBox("Remove?", kTitle, kMbYesNo | kMbDefButton2));
+  EXPECT_EQ(1, no.count());
+}
+
+TEST_F(ToolkitTest, ClickingATabFocusesThePageControlThenSelects) {
+  RECT tab{};
+  SendMessageA(windowOf(pages), TCM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&tab));
+  POINT at{(tab.left + tab.right) / 2, (tab.top + tab.bottom) / 2};
+  ClientToScreen(windowOf(pages), &at);
+  sendClick(at);
+  pump();
+  EXPECT_EQ((Events{"pages.MouseDown(Left)", "pages.Enter", "pages.Change", "pages.MouseUp(Left)"}),
+            events);
+  EXPECT_EQ(&pages, form.focused());
+}
+
+// --- Hints, the tray, the browser ---------------------------------------------
+
+TEST_F(ToolkitTest, DisabledControlsAndGroupsShowTheirHints) {
+  combo.setEnabled(false);
+  group.setHint("The clocks of the card");
+  group.setShowHint(true);
+  pump();
+  std::pair<HWND, HWND> search{formWindow(), nullptr};
+  EnumThreadWindows(GetCurrentThreadId(), &findTooltips, reinterpret_cast<LPARAM>(&search));
+  ASSERT_NE(nullptr, search.second);
+  const auto tipOf = [&](const Control& c) {
+    char text[80] = "";
+    TTTOOLINFOA tool{};
+    tool.cbSize = TTTOOLINFOA_V2_SIZE;
+    tool.hwnd = GetParent(windowOf(c));
+    tool.uId = reinterpret_cast<UINT_PTR>(windowOf(c));
+    tool.lpszText = text;
+    SendMessageA(search.second, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
+    return std::string(text);
+  };
+  EXPECT_EQ("The clocks of the card", tipOf(track));  // its own hint is not shown
+  EXPECT_EQ("Mode", tipOf(combo));
+  POINT over = centreOf(windowOf(combo));
+  EXPECT_NE(windowOf(combo), WindowFromPoint(over));  // the mouse goes past a disabled control
+  EXPECT_EQ(reinterpret_cast<LRESULT>(windowOf(combo)),
+            SendMessageA(search.second, TTM_WINDOWFROMPOINT, 0, reinterpret_cast<LPARAM>(&over)));
+  SetCursorPos(over.x, over.y);  // the tooltip comes up over the disabled list
+  pump(50);
+  SetCursorPos(over.x + 2, over.y);
+  TTTOOLINFOA current{};
+  current.cbSize = TTTOOLINFOA_V2_SIZE;
+  EXPECT_TRUE(pumpUntil([&] {
+    return SendMessageA(search.second, TTM_GETCURRENTTOOLA, 0,
+                        reinterpret_cast<LPARAM>(&current)) &&
+           current.uId == reinterpret_cast<UINT_PTR>(windowOf(combo)) &&
+           IsWindowVisible(search.second);
+  }));
+}
+
+TEST_F(ToolkitTest, TheTrayWindowOutlivesWmCloseAndTheIconComesBackWithTheTaskbar) {
+  tray.setHint(std::string(127, 'k'));
+  tray.setVisible(true);
+  pump();
+  const HWND trayWindow = findForm("trayIcon");
+  ASSERT_NE(nullptr, trayWindow);
+  NOTIFYICONDATAA probe{};
+  probe.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  probe.hWnd = trayWindow;
+  probe.uID = 1;  // the backend's one icon
+  const auto iconPresent = [&] { return Shell_NotifyIconA(NIM_MODIFY, &probe) != FALSE; };
+  EXPECT_TRUE(iconPresent());
+  SendMessageA(trayWindow, WM_CLOSE, 0, 0);
+  pump();
+  EXPECT_TRUE(IsWindow(trayWindow));
+  EXPECT_TRUE(iconPresent());
+  ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &probe));  // as when Explorer goes away
+  EXPECT_FALSE(iconPresent());
+  SendMessageA(trayWindow, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+  EXPECT_TRUE(iconPresent());
+  tray.setVisible(false);
+  EXPECT_FALSE(iconPresent());
+}
+
+TEST_F(ToolkitTest, MinimisingGoesToTheTrayAndRestoreComesBackNormal) {
+  tray.setVisible(true);
+  tray.setMinimizeToTray(true);
+  SendMessageA(formWindow(), WM_SYSCOMMAND, SC_MINIMIZE, 0);  // the minimise box
+  pump();
+  EXPECT_FALSE(IsWindowVisible(formWindow()));  // no taskbar button either
+  EXPECT_FALSE(form.isShowing());
+  app.restore();
+  pump();
+  EXPECT_TRUE(IsWindowVisible(formWindow()));
+  EXPECT_FALSE(IsIconic(formWindow()));
+  EXPECT_EQ(formWindow(), GetForegroundWindow());
+  ShowWindow(formWindow(), SW_MINIMIZE);  // minimised by another program
+  pump();
+  EXPECT_FALSE(IsWindowVisible(formWindow()));
+  app.restore();
+  pump();
+  EXPECT_TRUE(IsWindowVisible(formWindow()));
+  EXPECT_FALSE(IsIconic(formWindow()));
+  tray.setVisible(false);
+}
+
+TEST_F(ToolkitTest, WithoutAnHtmlEngineTheBrowserShowsThePathAndGoesBack) {
+  browser.navigate("C:\\Kestrelune\\Help\\Help.htm");
+  pump();
+  HWND view = GetWindow(windowOf(browser), GW_CHILD);
+  ASSERT_NE(nullptr, view);
+  if (classOf(view) != "Edit") GTEST_SKIP() << "this system has an HTML engine";
+  EXPECT_EQ(0u, textOf(view).find("C:\\Kestrelune\\Help\\Help.htm\r\n"));
+  EXPECT_NE(std::string::npos, textOf(view).find("no HTML viewer"));
+  EXPECT_FALSE(browser.goBack());
+  browser.navigate("C:\\Kestrelune\\Help\\History.htm");
+  EXPECT_EQ(0u, textOf(view).find("C:\\Kestrelune\\Help\\History.htm"));
+  EXPECT_TRUE(browser.goBack());
+  EXPECT_EQ(0u, textOf(view).find("C:\\Kestrelune\\Help\\Help.htm"));
+  EXPECT_EQ(nullptr, FindWindowA("#32770", nullptr));  // no engine download offered
 }
 
 }  // namespace

@@ -1,5 +1,9 @@
 #include "ui/win32/win32_backend.h"
 
+#include <windows.h>
+// The shell's declarations need <windows.h> first.
+#include <shellapi.h>
+
 #include <map>
 #include <stdexcept>
 
@@ -86,6 +90,7 @@ struct Win32Backend::Impl {
   static bool isPageKey(const MSG& msg);
   bool cyclePage();
   HWND ownerWindow() const;
+  HWND dialogOwner() const;
   void timerElapsed(UINT_PTR id);
   static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l);
 
@@ -114,13 +119,20 @@ Win32Backend::Impl::~Impl() {
   UnregisterClassA(kMessageWindowClass, context.instance());
 }
 
+// A window-procedure boundary like the peers': no exception goes back
+// into Windows.
 LRESULT CALLBACK Win32Backend::Impl::windowProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
   auto* impl = reinterpret_cast<Impl*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-  if (msg == WM_TIMER && impl) {
+  if (msg != WM_TIMER || !impl) return DefWindowProcA(hwnd, msg, w, l);
+  Application* app = impl->context.application();
+  try {
     impl->timerElapsed(w);
-    return 0;
+  } catch (const std::exception& e) {
+    if (app) app->handleException(e);
+  } catch (...) {
+    if (app) app->handleException(std::runtime_error("Unknown error"));
   }
-  return DefWindowProcA(hwnd, msg, w, l);
+  return 0;
 }
 
 // Timer::elapsed hands an error in OnTimer to the application itself.
@@ -129,9 +141,11 @@ void Win32Backend::Impl::timerElapsed(UINT_PTR id) {
     if (timerId == id) return timer->elapsed();
 }
 
-// Menu shortcuts first, then the dialog manager of the active form (Tab,
-// Enter, Escape, mnemonics), then the window the message is for.
+// The tooltips hear of the mouse first; then menu shortcuts, the dialog manager of the active form
+// (Tab, Enter, Escape, mnemonics), then the window the message is for.
 void Win32Backend::Impl::dispatch(MSG& msg) {
+  if (msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST && msg.hwnd)
+    if (FormPeer* form = context.formOf(GetAncestor(msg.hwnd, GA_ROOT))) form->relayToTooltip(msg);
   if (isShortcutKey(msg) && shortcut(msg)) return;
   if (isPageKey(msg) && cyclePage()) return;
   if (FormPeer* form = context.activeForm())
@@ -165,6 +179,16 @@ HWND Win32Backend::Impl::ownerWindow() const {
   return mainPeer && IsWindowVisible(mainPeer->hwnd()) ? mainPeer->hwnd() : nullptr;
 }
 
+// The application has disabled every form while the dialog runs; the
+// owner is enabled again for the dialog, which disables it itself and
+// enables it before it goes, so that Windows activates the owner again.
+HWND Win32Backend::Impl::dialogOwner() const {
+  HWND owner = ownerWindow();
+  FormPeer* form = context.formOf(owner);
+  if (form && form->form().enabled()) EnableWindow(owner, TRUE);
+  return owner;
+}
+
 Win32Backend::Win32Backend(void* instance)
     : context_(std::make_unique<Win32Context>(static_cast<HINSTANCE>(instance))),
       impl_(std::make_unique<Impl>(*context_)) {}
@@ -182,17 +206,10 @@ void Win32Backend::runMessageLoop(Application& app) {
   while (!app.terminated() && GetMessageA(&msg, nullptr, 0, 0) > 0) impl_->dispatch(msg);
 }
 
+// The other forms are held by the application (their windows disabled).
 void Win32Backend::runModalLoop(Form& form) {
   auto* peer = dynamic_cast<FormPeer*>(form.peer());
   HWND previous = peer ? peer->activeBeforeModal() : nullptr;
-  std::vector<HWND> disabled;
-  for (FormPeer* other : context_->forms())
-    if (other != peer && other->hwnd() && IsWindowVisible(other->hwnd()) &&
-        IsWindowEnabled(other->hwnd())) {
-      EnableWindow(other->hwnd(), FALSE);
-      disabled.push_back(other->hwnd());
-    }
-  if (peer) peer->setDisabledOwners(disabled);
   MSG msg;
   while (form.modalResult() == ModalResult::None && form.isShowing() && !form.app().terminated()) {
     if (GetMessageA(&msg, nullptr, 0, 0) <= 0) {
@@ -201,25 +218,29 @@ void Win32Backend::runModalLoop(Form& form) {
     }
     impl_->dispatch(msg);
   }
-  if (peer) peer->enableOwners();
-  for (HWND window : disabled)  // also when the form's window has gone
-    if (IsWindow(window)) EnableWindow(window, TRUE);
   if (previous && IsWindow(previous) && IsWindowVisible(previous)) SetActiveWindow(previous);
 }
 
 int Win32Backend::messageBox(const std::string& text, const std::string& caption, unsigned flags) {
-  HWND owner = impl_->ownerWindow();
+  HWND owner = impl_->dialogOwner();
   // Without an owner, MB_TASKMODAL still keeps the user out of our windows.
-  return MessageBoxA(owner, text.c_str(), caption.c_str(), flags | (owner ? 0 : MB_TASKMODAL));
+  return MessageBoxA(owner, text.c_str(), caption.empty() ? nullptr : caption.c_str(),
+                     flags | (owner ? 0 : MB_TASKMODAL));
 }
 
 bool Win32Backend::runFileDialog(FileDialog& dialog) {
-  return runCommonFileDialog(dialog, impl_->ownerWindow());
+  return runCommonFileDialog(dialog, impl_->dialogOwner());
 }
+
+void Win32Backend::shellOpen(const std::string& target) {
+  ShellExecuteA(impl_->ownerWindow(), "open", target.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+int Win32Backend::runningTimers() const { return static_cast<int>(impl_->timers.size()); }
 
 void Win32Backend::timerChanged(Timer& timer) {
   auto it = impl_->timers.find(&timer);
-  if (!timer.enabled() || timer.interval() <= 0) {
+  if (!timer.running()) {
     if (it == impl_->timers.end()) return;
     KillTimer(impl_->window, it->second);
     impl_->timers.erase(it);

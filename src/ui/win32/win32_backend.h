@@ -8,7 +8,10 @@
 // the form's, e.g. "TMainForm"), then the control with EnumChildWindows on it.
 // Controls are standard windows (BUTTON, COMBOBOX, msctls_trackbar32, ...):
 // drive them with real input or their usual messages. A spin edit's name is on
-// its EDIT; a group box's and a tab sheet's on the container holding their controls.
+// its EDIT; a group box's and a tab sheet's on the container holding their controls;
+// an HTML browser's on its container, whose child is the "AtlAxWin" host of the
+// WebBrowser control or, where the system has no HTML engine, a read-only EDIT
+// whose text starts with the document's path.
 //
 // The Win32 backend: every control a real standard window, the message loop
 // with the dialog manager's keyboard handling, message boxes, file dialogs
@@ -34,14 +37,18 @@ class Win32Backend : public Backend {
   // Throws std::invalid_argument for a control kind it has no window for.
   std::unique_ptr<Peer> createPeer(Control& control) override;
   void runMessageLoop(Application& app) override;
-  // Disables the application's other forms while the form is up.
+  // Runs until the form closes or the program ends; then the window that
+  // was active before it is activated again.
   void runModalLoop(Form& form) override;
-  // Owned by the active form.
+  // Owned by the active form; an empty caption is the system's own.
   int messageBox(const std::string& text, const std::string& caption, unsigned flags) override;
   bool runFileDialog(FileDialog& dialog) override;
   void timerChanged(Timer& timer) override;
   // Posts the quit message that ends the message loop.
   void terminate() override;
+  // ShellExecuteA with the verb "open" and the normal show state.
+  void shellOpen(const std::string& target) override;
+  int runningTimers() const;
 
   // Handles the messages already waiting, as the message loop does. Returns
   // false when it met the quit message (which it posts again for the loop).

@@ -1,8 +1,9 @@
 // Windows that hold other controls: group boxes, tab sheets, the page
 // control, and the host of the HTML browser.
 #include <windows.h>
-// The common controls' declarations need <windows.h> first.
+// The common controls' and the browser's declarations need <windows.h> first.
 #include <commctrl.h>
+#include <exdisp.h>
 
 #include "ui/win32/win32_peers.h"
 
@@ -10,6 +11,14 @@ namespace kl::ui {
 namespace {
 
 RECT rectOf(const Rect& b) { return RECT{b.left, b.top, b.left + b.width, b.top + b.height}; }
+
+// What the browser shows where this system has no HTML engine.
+std::string fallbackText(const std::string& page) {
+  return page +
+         "\r\n\r\nThis page cannot be shown here: no HTML viewer (the Internet Explorer "
+         "browser control) is available on this system. Open the file above in a web "
+         "browser to read it.";
+}
 
 }  // namespace
 
@@ -151,28 +160,88 @@ void TabSheetPeer::place() {
   MoveWindow(hwnd_, area.left, area.top, area.right - area.left, area.bottom - area.top, TRUE);
 }
 
+HtmlBrowserPeer::~HtmlBrowserPeer() { releaseEngine(); }
+
+void HtmlBrowserPeer::detach() {
+  releaseEngine();
+  ContainerPeer::detach();
+}
+
+void HtmlBrowserPeer::releaseEngine() {
+  if (engine_) engine_->Release();
+  engine_ = nullptr;
+}
+
+void HtmlBrowserPeer::createWindow() {
+  ContainerPeer::createWindow();
+  if (context_.htmlEngineAvailable()) createEngine();
+  if (!engine_) createFallback();
+}
+
+// The WebBrowser control, through its ProgID; its pages come by Navigate.
+void HtmlBrowserPeer::createEngine() {
+  const Rect& b = control_.bounds();
+  view_ = CreateWindowExA(0, "AtlAxWin", "Shell.Explorer", WS_CHILD | WS_VISIBLE, 0, 0, b.width,
+                          b.height, hwnd_,
+                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(context_.nextId())),
+                          context_.instance(), nullptr);
+  IUnknown* control = view_ ? context_.hostedControl(view_) : nullptr;
+  if (control) {
+    void* browser = nullptr;
+    if (SUCCEEDED(control->QueryInterface(__uuidof(IWebBrowser2), &browser)))
+      engine_ = static_cast<IWebBrowser2*>(browser);
+    control->Release();
+  }
+  if (!engine_ && view_) {
+    DestroyWindow(view_);
+    view_ = nullptr;
+  }
+}
+
+void HtmlBrowserPeer::createFallback() {
+  const Rect& b = control_.bounds();
+  view_ = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "",
+                          WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY, 0, 0,
+                          b.width, b.height, hwnd_,
+                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(context_.nextId())),
+                          context_.instance(), nullptr);
+  if (view_) setFont(view_);
+}
+
 void HtmlBrowserPeer::sync(Property what) {
   if (what == Property::Url) navigate();
   ContainerPeer::sync(what);
 }
 
-// The host window takes the URL as its text when it is created; a new page
-// gets a new host. Without atl.dll the area stays empty.
 void HtmlBrowserPeer::navigate() {
-  if (browser_ && IsWindow(browser_)) DestroyWindow(browser_);
-  browser_ = nullptr;
   const std::string& url = static_cast<HtmlBrowser&>(control_).url();
-  if (url.empty() || !context_.browserHostAvailable()) return;
-  const Rect& b = control_.bounds();
-  browser_ =
-      CreateWindowExA(0, "AtlAxWin", url.c_str(), WS_CHILD | WS_VISIBLE, 0, 0, b.width, b.height,
-                      hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(context_.nextId())),
-                      context_.instance(), nullptr);
+  if (url.empty()) return;
+  if (!engine_) {
+    fallbackHistory_.visit(url);
+    return showFallbackPage();
+  }
+  BSTR page = context_.makeBstr(url);
+  VARIANT none;
+  ZeroMemory(&none, sizeof none);  // VT_EMPTY: the optional arguments left out
+  static_cast<IWebBrowser2*>(engine_)->Navigate(page, &none, &none, &none, &none);
+  context_.freeBstr(page);
+}
+
+void HtmlBrowserPeer::showFallbackPage() {
+  if (view_) SetWindowTextA(view_, fallbackText(fallbackHistory_.shown()).c_str());
+}
+
+// The engine refuses (an error) when there is no earlier page.
+bool HtmlBrowserPeer::goBack() {
+  if (engine_) return SUCCEEDED(static_cast<IWebBrowser2*>(engine_)->GoBack());
+  if (!fallbackHistory_.back()) return false;
+  showFallbackPage();
+  return true;
 }
 
 void HtmlBrowserPeer::place() {
   ContainerPeer::place();
-  if (browser_) MoveWindow(browser_, 0, 0, control_.bounds().width, control_.bounds().height, TRUE);
+  if (view_) MoveWindow(view_, 0, 0, control_.bounds().width, control_.bounds().height, TRUE);
 }
 
 }  // namespace kl::ui

@@ -51,9 +51,7 @@ Win32Context::~Win32Context() {
   // atl.dll stays loaded: its window procedure may outlive us in windows we
   // did not create.
   if (oleInitialised_)
-    if (auto uninitialise =
-            procedure<void(WINAPI*)()>(GetModuleHandleA("ole32.dll"), "OleUninitialize"))
-      uninitialise();
+    if (auto uninitialise = procedure<void(WINAPI*)()>(ole_, "OleUninitialize")) uninitialise();
 }
 
 void Win32Context::ensureClass(const std::string& name) {
@@ -91,18 +89,55 @@ FormPeer* Win32Context::formOf(HWND window) const {
 
 FormPeer* Win32Context::activeForm() const { return formOf(GetActiveWindow()); }
 
-bool Win32Context::browserHostAvailable() {
-  if (host_ != Host::Unknown) return host_ == Host::Available;
-  host_ = Host::Missing;
-  atl_ = LoadLibraryA("atl.dll");
-  auto init = procedure<BOOL(WINAPI*)()>(atl_, "AtlAxWinInit");
-  if (!init) return false;
-  // The browser is an OLE control: in-place activation needs OLE on this thread.
-  auto oleInitialise =
-      procedure<HRESULT(WINAPI*)(LPVOID)>(LoadLibraryA("ole32.dll"), "OleInitialize");
-  oleInitialised_ = oleInitialise && SUCCEEDED(oleInitialise(nullptr));
-  if (init()) host_ = Host::Available;
+bool Win32Context::htmlEngineAvailable() {
+  if (host_ == Host::Unknown) host_ = checkHtmlEngine() ? Host::Available : Host::Missing;
   return host_ == Host::Available;
+}
+
+// The engine is created once and let go: where the system has none (Wine
+// without Gecko) that fails at once, before any browser window exists.
+bool Win32Context::checkHtmlEngine() {
+  atl_ = LoadLibraryA("atl.dll");
+  ole_ = LoadLibraryA("ole32.dll");
+  oleAut_ = LoadLibraryA("oleaut32.dll");
+  auto init = procedure<BOOL(WINAPI*)()>(atl_, "AtlAxWinInit");
+  auto oleInitialise = procedure<HRESULT(WINAPI*)(LPVOID)>(ole_, "OleInitialize");
+  auto create = procedure<HRESULT(WINAPI*)(REFCLSID, LPUNKNOWN, DWORD, REFIID, LPVOID*)>(
+      ole_, "CoCreateInstance");
+  if (!init || !oleInitialise || !create || !procedure<void (*)()>(oleAut_, "SysAllocString"))
+    return false;
+  // The browser is an OLE control: in-place activation needs OLE on this thread.
+  oleInitialised_ = SUCCEEDED(oleInitialise(nullptr));
+  if (!oleInitialised_ || !init()) return false;
+  static const CLSID kHtmlDocument = {
+      0x25336920, 0x03F9, 0x11CF, {0x8F, 0xD0, 0x00, 0xAA, 0x00, 0x68, 0x6F, 0x13}};
+  IUnknown* document = nullptr;
+  if (FAILED(create(kHtmlDocument, nullptr, CLSCTX_INPROC_SERVER, __uuidof(IUnknown),
+                    reinterpret_cast<void**>(&document))) ||
+      !document)
+    return false;
+  document->Release();
+  return true;
+}
+
+IUnknown* Win32Context::hostedControl(HWND host) {
+  auto get = procedure<HRESULT(WINAPI*)(HWND, IUnknown**)>(atl_, "AtlAxGetControl");
+  IUnknown* control = nullptr;
+  if (!get || FAILED(get(host, &control))) return nullptr;
+  return control;
+}
+
+BSTR Win32Context::makeBstr(const std::string& text) {
+  auto allocate = procedure<BSTR(WINAPI*)(const OLECHAR*)>(oleAut_, "SysAllocString");
+  if (!allocate) return nullptr;
+  const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 1), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), length);
+  return allocate(wide.c_str());
+}
+
+void Win32Context::freeBstr(BSTR text) {
+  if (auto release = procedure<void(WINAPI*)(BSTR)>(oleAut_, "SysFreeString")) release(text);
 }
 
 }  // namespace kl::ui

@@ -3,6 +3,8 @@
 // child-window identifiers, the window classes registered so far and the
 // list of form windows. Internal to src/ui/win32.
 #include <windows.h>
+// COM's IUnknown and BSTR, which WIN32_LEAN_AND_MEAN leaves out.
+#include <unknwn.h>
 
 #include <set>
 #include <string>
@@ -52,9 +54,15 @@ class Win32Context {
   // The active window when it is one of our forms, else null.
   FormPeer* activeForm() const;
 
-  // Loads atl.dll and registers its "AtlAxWin" class, once. False when the
-  // host is not available on this system.
-  bool browserHostAvailable();
+  // What the HTML browser needs, checked once: atl.dll with its host window
+  // class "AtlAxWin", OLE on this thread, and an HTML engine (mshtml) that
+  // can be created. False when this system cannot show pages.
+  bool htmlEngineAvailable();
+  // The control an AtlAxWin window hosts, with a reference; or null.
+  IUnknown* hostedControl(HWND host);
+  // A BSTR holding `text`, for COM calls; the caller frees it (freeBstr).
+  BSTR makeBstr(const std::string& text);
+  void freeBstr(BSTR text);
 
  private:
   HINSTANCE instance_;
@@ -63,8 +71,9 @@ class Win32Context {
   std::set<std::string> classes_;
   std::vector<FormPeer*> forms_;
   Application* app_ = nullptr;
+  bool checkHtmlEngine();
   enum class Host { Unknown, Available, Missing } host_ = Host::Unknown;
-  HMODULE atl_ = nullptr;
+  HMODULE atl_ = nullptr, ole_ = nullptr, oleAut_ = nullptr;
   bool oleInitialised_ = false;
 };
 

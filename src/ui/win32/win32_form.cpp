@@ -15,6 +15,36 @@ bool hasMinMaxBoxes(BorderStyle style) {
   return style == BorderStyle::Sizeable || style == BorderStyle::Single;
 }
 
+// The push buttons inside `root` that have a window.
+std::vector<std::pair<Button*, HWND>> buttonsOf(Control& root) {
+  std::vector<std::pair<Button*, HWND>> found;
+  std::vector<Control*> pending{&root};
+  while (!pending.empty()) {
+    Control* c = pending.back();
+    pending.pop_back();
+    pending.insert(pending.end(), c->children().begin(), c->children().end());
+    auto* button = dynamic_cast<Button*>(c);
+    WindowPeer* peer = button ? WindowPeer::fromControl(c) : nullptr;
+    if (peer && peer->hwnd()) found.emplace_back(button, peer->hwnd());
+  }
+  return found;
+}
+
+constexpr const char* kOriginalProcProperty = "Kestrelune.OriginalProc";
+
+// The child of `parent` the mouse would find at the point were it enabled:
+// visible, not transparent to the mouse (frames, plain labels), topmost first.
+HWND childAt(HWND parent, POINT screen) {
+  for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    RECT r{};
+    GetWindowRect(c, &r);
+    if (!IsWindowVisible(c) || !PtInRect(&r, screen)) continue;
+    if (SendMessageA(c, WM_NCHITTEST, 0, MAKELPARAM(screen.x, screen.y)) == HTTRANSPARENT) continue;
+    return c;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 FormPeer::FormPeer(Win32Context& context, Control& control) : WindowPeer(context, control) {
@@ -22,10 +52,7 @@ FormPeer::FormPeer(Win32Context& context, Control& control) : WindowPeer(context
   context_.setApplication(&form().app());
 }
 
-FormPeer::~FormPeer() {
-  enableOwners();
-  context_.removeForm(this);
-}
+FormPeer::~FormPeer() { context_.removeForm(this); }
 
 void FormPeer::createWindow() {
   context_.ensureClass(form().windowClass());
@@ -91,19 +118,25 @@ void FormPeer::place() {
 void FormPeer::sync(Property what) {
   switch (what) {
     case Property::Visible:
-      if (form().visible()) {
+      if (form().visible())
         show();
-      } else {
-        // Before hiding, so that Windows activates the owner again.
-        enableOwners();
+      else
         ShowWindow(hwnd_, SW_HIDE);
-      }
+      break;
+    case Property::Enabled:
+      showEnabled();
       break;
     case Property::Alpha:
       applyAlpha();
       break;
     case Property::Modal:  // told before the form shows, while the caller is still active
       if (form().isModal()) activeBeforeModal_ = GetActiveWindow();
+      break;
+    case Property::DefaultButton:
+      showDefaultButton();
+      break;
+    case Property::WindowState:
+      showWindowState();
       break;
     case Property::Focus:
     case Property::Hint:
@@ -114,10 +147,57 @@ void FormPeer::sync(Property what) {
   }
 }
 
+bool FormPeer::takesInput() const { return form().enabled() && form().takesInput(); }
+
+// A window that is enabled again while active has lost its focus to the
+// disabling: it goes back to the control that had it.
+void FormPeer::showEnabled() {
+  const bool enable = takesInput();
+  if (!IsWindowEnabled(hwnd_) == !enable) return;
+  EnableWindow(hwnd_, enable);
+  if (enable && GetActiveWindow() == hwnd_ && !GetFocus()) restoreFocus();
+}
+
+// A form already on the screen comes to the front instead.
 void FormPeer::show() {
+  if (IsWindowVisible(hwnd_)) return toFront();
   attachMenu();
   place();  // centred forms are centred on each showing
-  ShowWindow(hwnd_, SW_SHOW);
+  const bool iconic = IsIconic(hwnd_) != FALSE;
+  switch (form().windowState()) {
+    case WindowState::Minimized:
+      ShowWindow(hwnd_, SW_SHOWMINIMIZED);
+      break;
+    case WindowState::Maximized:
+      ShowWindow(hwnd_, SW_SHOWMAXIMIZED);
+      break;
+    case WindowState::Normal:
+      ShowWindow(hwnd_, iconic ? SW_RESTORE : SW_SHOW);
+      break;
+  }
+}
+
+void FormPeer::toFront() {
+  if (IsIconic(hwnd_) && form().windowState() != WindowState::Minimized)
+    ShowWindow(hwnd_, SW_RESTORE);
+  BringWindowToTop(hwnd_);
+  SetForegroundWindow(hwnd_);
+}
+
+// A hidden window takes its state when it is shown.
+void FormPeer::showWindowState() {
+  if (!IsWindowVisible(hwnd_)) return;
+  switch (form().windowState()) {
+    case WindowState::Minimized:
+      if (!IsIconic(hwnd_)) ShowWindow(hwnd_, SW_MINIMIZE);
+      break;
+    case WindowState::Maximized:
+      if (!IsZoomed(hwnd_)) ShowWindow(hwnd_, SW_MAXIMIZE);
+      break;
+    case WindowState::Normal:
+      if (IsIconic(hwnd_) || IsZoomed(hwnd_)) ShowWindow(hwnd_, SW_RESTORE);
+      break;
+  }
 }
 
 void FormPeer::applyAlpha() {
@@ -126,8 +206,8 @@ void FormPeer::applyAlpha() {
     if (ex & WS_EX_LAYERED) SetWindowLongPtrA(hwnd_, GWL_EXSTYLE, ex & ~WS_EX_LAYERED);
     return;
   }
-  SetWindowLongPtrA(hwnd_, GWL_EXSTYLE, ex | WS_EX_LAYERED);
-  const auto alpha = static_cast<BYTE>(std::clamp(form().alphaValue(), 0, 255));
+  if (!(ex & WS_EX_LAYERED)) SetWindowLongPtrA(hwnd_, GWL_EXSTYLE, ex | WS_EX_LAYERED);
+  const auto alpha = static_cast<BYTE>(form().alphaValue());
   SetLayeredWindowAttributes(hwnd_, 0, alpha, LWA_ALPHA);
 }
 
@@ -140,10 +220,35 @@ void FormPeer::attachMenu() {
   place();
 }
 
-void FormPeer::enableOwners() {
-  for (HWND window : disabledOwners_)
-    if (IsWindow(window)) EnableWindow(window, TRUE);
-  disabledOwners_.clear();
+// Each push button drawn as the form says: BS_DEFPUSHBUTTON for the one
+// shown as the default, so also the dialog manager's Enter finds it.
+void FormPeer::showDefaultButton() {
+  const Button* shown = form().shownDefault();
+  for (const auto& [button, window] : buttonsOf(form())) {
+    const DWORD want = button == shown ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+    if ((GetWindowLongPtrA(window, GWL_STYLE) & BS_TYPEMASK) != want)
+      SendMessageA(window, BM_SETSTYLE, want, TRUE);
+  }
+}
+
+int FormPeer::defaultButtonId() const {
+  WindowPeer* peer = fromControl(form().defaultButton());
+  return peer && peer->hwnd() ? GetDlgCtrlID(peer->hwnd()) : 0;
+}
+
+LRESULT FormPeer::onGetDefId() {
+  const int id = defaultButtonId();
+  return id ? MAKELRESULT(id, DC_HASDEFID) : 0;
+}
+
+// The button of that identifier anywhere in the form becomes the default.
+LRESULT FormPeer::onSetDefId(WPARAM id) {
+  for (const auto& [button, window] : buttonsOf(form()))
+    if (GetDlgCtrlID(window) == static_cast<int>(id)) {
+      form().setDefaultButton(button);
+      return TRUE;
+    }
+  return FALSE;
 }
 
 HWND FormPeer::ensureTooltips() {
@@ -153,6 +258,9 @@ HWND FormPeer::ensureTooltips() {
                       WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
                       CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, context_.instance(), nullptr);
   if (!tooltips_) return nullptr;
+  SetPropA(tooltips_, kOriginalProcProperty,
+           reinterpret_cast<HANDLE>(SetWindowLongPtrA(tooltips_, GWLP_WNDPROC,
+                                                      reinterpret_cast<LONG_PTR>(&tooltipProc))));
   SendMessageA(tooltips_, TTM_SETMAXTIPWIDTH, 0, 400);  // lets "\n" break a hint
   SendMessageA(tooltips_, TTM_SETDELAYTIME, TTDT_AUTOPOP,
                MAKELPARAM(form().app().hintHidePause(), 0));
@@ -165,12 +273,50 @@ void FormPeer::setTool(HWND tool, const std::string& text) {
   if (!tips) return;
   TTTOOLINFOA info{};
   info.cbSize = TTTOOLINFOA_V2_SIZE;  // the size comctl32 of Windows 2000 knows
-  info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  info.uFlags = TTF_IDISHWND;         // the message loop relays the mouse (relayToTooltip)
   info.hwnd = GetParent(tool);
   info.uId = reinterpret_cast<UINT_PTR>(tool);
   info.lpszText = const_cast<char*>(text.c_str());
   SendMessageA(tips, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&info));
   if (!text.empty()) SendMessageA(tips, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+// Windows gives no mouse message to a disabled control, so the tooltip
+// could neither hear of the pointer over one nor find it there: the
+// message loop relays every mouse message as if for the control under the
+// pointer, and the tooltip asks us where the pointer is.
+void FormPeer::relayToTooltip(const MSG& msg) {
+  if (!tooltips_) return;
+  MSG relayed = msg;
+  relayed.hwnd = hintWindowAt(msg.pt);
+  if (!relayed.hwnd) return;
+  POINT at = msg.pt;
+  ScreenToClient(relayed.hwnd, &at);
+  relayed.lParam = MAKELPARAM(at.x, at.y);
+  SendMessageA(tooltips_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+}
+
+LRESULT CALLBACK FormPeer::tooltipProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
+  const auto original = reinterpret_cast<WNDPROC>(GetPropA(hwnd, kOriginalProcProperty));
+  if (msg == TTM_WINDOWFROMPOINT && l)
+    return reinterpret_cast<LRESULT>(hintWindowAt(*reinterpret_cast<const POINT*>(l)));
+  if (msg == WM_NCDESTROY) {
+    RemovePropA(hwnd, kOriginalProcProperty);
+    SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+  }
+  return original ? CallWindowProcA(original, hwnd, msg, w, l) : DefWindowProcA(hwnd, msg, w, l);
+}
+
+HWND hintWindowAt(POINT screen) {
+  HWND window = WindowFromPoint(screen);
+  bool insideDisabled = false;
+  while (window) {
+    HWND child = childAt(window, screen);
+    if (!child || (!insideDisabled && IsWindowEnabled(child))) break;
+    insideDisabled = true;
+    window = child;
+  }
+  return window;
 }
 
 LRESULT FormPeer::handleMessage(UINT msg, WPARAM w, LPARAM l) {
@@ -183,6 +329,12 @@ LRESULT FormPeer::handleMessage(UINT msg, WPARAM w, LPARAM l) {
       return onActivate(msg, w, l);
     case WM_SIZE:
       return onSize(msg, w, l);
+    case WM_SYSCOMMAND:
+      return onSysCommand(msg, w, l);
+    case DM_GETDEFID:
+      return onGetDefId();
+    case DM_SETDEFID:
+      return onSetDefId(w);
     case WM_SETFOCUS:  // the frame itself: no control to report
       return callDefault(msg, w, l);
     default:
@@ -195,7 +347,9 @@ LRESULT FormPeer::handleMessage(UINT msg, WPARAM w, LPARAM l) {
 LRESULT FormPeer::onCommand(WPARAM w, LPARAM l) {
   if (l) return onChildNotification(WM_COMMAND, w, l);
   const UINT id = LOWORD(w);
-  if (id == IDOK) {
+  // The dialog manager's Enter names the default button (DM_GETDEFID); it
+  // sends the button's window only when the button is a direct child.
+  if (id == IDOK || (id == static_cast<UINT>(defaultButtonId()) && HIWORD(w) == BN_CLICKED)) {
     form().userKeyEnter();
   } else if (id == IDCANCEL) {
     form().userKeyEscape();
@@ -227,8 +381,28 @@ void FormPeer::restoreFocus() {
 }
 
 LRESULT FormPeer::onSize(UINT msg, WPARAM w, LPARAM l) {
+  switch (w) {
+    case SIZE_MINIMIZED:
+      form().userWindowState(WindowState::Minimized);
+      break;
+    case SIZE_MAXIMIZED:
+      form().userWindowState(WindowState::Maximized);
+      break;
+    case SIZE_RESTORED:
+      form().userWindowState(WindowState::Normal);
+      break;
+    default:
+      break;
+  }
   for (Control* child : form().children())
     if (WindowPeer* peer = fromControl(child)) peer->parentResized();
+  return callDefault(msg, w, l);
+}
+
+// The minimise box and the system menu's Minimize: the main form may go to
+// the tray instead of becoming an icon.
+LRESULT FormPeer::onSysCommand(UINT msg, WPARAM w, LPARAM l) {
+  if ((w & 0xFFF0) == SC_MINIMIZE && form().userMinimize()) return 0;
   return callDefault(msg, w, l);
 }
 

@@ -68,6 +68,7 @@ void MenuPeer::append(HMENU into, Control& parent) {
     auto [at, added] = ids_.emplace(item, 0);
     if (added) at->second = static_cast<UINT>(context_.nextId());
     AppendMenuA(into, flags, at->second, captionOf(*item).c_str());
+    if (item->isDefault()) SetMenuDefaultItem(into, at->second, FALSE);
   }
 }
 
@@ -94,12 +95,17 @@ void PopupMenuPeer::changed(Property what) {
   if (what == Property::Visible) track();
 }
 
+// The window of the menu's form, else the active window.
+HWND PopupMenuPeer::owner() const {
+  FormPeer* form = formPeerOf(menu_);
+  if (form && form->hwnd()) return form->hwnd();
+  return GetActiveWindow();
+}
+
 // TPM_RETURNCMD: the chosen item comes back here rather than as a
 // WM_COMMAND to a window that may not know the menu.
 void PopupMenuPeer::track() {
-  HWND owner = GetActiveWindow();
-  if (!owner)
-    if (FormPeer* form = formPeerOf(menu_)) owner = form->hwnd();
+  HWND owner = this->owner();
   if (!owner) return;
   HMENU menu = build(true);
   auto& popup = static_cast<PopupMenu&>(menu_);
@@ -107,7 +113,8 @@ void PopupMenuPeer::track() {
       static_cast<UINT>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY,
                                        popup.popupX(), popup.popupY(), 0, owner, nullptr));
   DestroyMenu(menu);
-  PostMessageA(owner, WM_NULL, 0, 0);  // lets a menu opened from the tray close properly
+  // The empty message lets a menu opened from the tray close properly.
+  PostMessageA(owner, WM_NULL, 0, 0);
   if (MenuItem* chosen = item(id)) chosen->userClick();
 }
 
@@ -152,25 +159,33 @@ void TrayIconPeer::sync(Property what) {
   }
 }
 
-// The version 1 structure, which every shell since Windows 95 takes; the
-// tip is the hint, or the text when there is no hint.
+// The structure of the Windows 2000 shell (version 5), whose tip holds
+// 128 characters with the terminating NUL.
 bool TrayIconPeer::notify(DWORD action) {
   NOTIFYICONDATAA data{};
-  data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  data.cbSize = NOTIFYICONDATAA_V2_SIZE;
   data.hWnd = hwnd_;
   data.uID = kTrayIconId;
   data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   data.uCallbackMessage = kTrayMessage;
   data.hIcon = context_.programIcon();
-  const std::string tip = control_.hint().empty() ? control_.text() : shortHint(control_.hint());
-  std::strncpy(data.szTip, tip.c_str(), 63);
+  static_assert(sizeof data.szTip > TrayIcon::kMaxTip);
+  const std::string tip = tray().tip();
+  std::memcpy(data.szTip, tip.c_str(), tip.size() + 1);
   return Shell_NotifyIconA(action, &data) != FALSE;
 }
 
 LRESULT TrayIconPeer::handleMessage(UINT msg, WPARAM w, LPARAM l) {
   if (msg == kTrayMessage) return onIconMessage(l);
   if (msg == taskbarCreated_ && taskbarCreated_) return onTaskbarCreated();
-  return WindowPeer::handleMessage(msg, w, l);
+  switch (msg) {
+    case WM_CLOSE:
+      return 0;
+    case WM_SETFOCUS:  // brought forward for the menu: no control of the form gets the focus
+      return callDefault(msg, w, l);
+    default:
+      return WindowPeer::handleMessage(msg, w, l);
+  }
 }
 
 LRESULT TrayIconPeer::onIconMessage(LPARAM l) {
@@ -187,15 +202,22 @@ LRESULT TrayIconPeer::onIconMessage(LPARAM l) {
   return 0;
 }
 
-// The menu closes when the user clicks elsewhere only if our window is in
-// the foreground while it is up.
+HWND TrayIconPeer::mainWindow() const {
+  const Application* app = context_.application();
+  WindowPeer* main = app ? fromControl(app->mainForm()) : nullptr;
+  return main ? main->hwnd() : nullptr;
+}
+
+// The menu closes when the user clicks elsewhere only if the program is in
+// the foreground while it is up: our hidden window, then the main window.
+// While a modal dialog holds the program nothing happens at all.
 void TrayIconPeer::showPopup() {
-  PopupMenu* menu = tray().popupMenu();
-  if (!menu) return;
+  if (!tray().takesCommands() || !tray().popupMenu()) return;
   POINT at{};
   GetCursorPos(&at);
   SetForegroundWindow(hwnd_);
-  menu->popup(at.x, at.y);
+  if (HWND main = mainWindow()) SetForegroundWindow(main);
+  tray().userRightClick(at.x, at.y);
 }
 
 // Explorer restarted: the icon must be added again.

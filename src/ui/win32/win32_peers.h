@@ -3,6 +3,8 @@
 // state in standard windows and turns what the user does there into the
 // control's user*() calls. Internal to src/ui/win32.
 #include <windows.h>
+// COM's IUnknown, which WIN32_LEAN_AND_MEAN leaves out.
+#include <unknwn.h>
 
 #include <map>
 #include <memory>
@@ -28,13 +30,15 @@ class FormPeer : public WindowPeer {
   Form& form() const { return static_cast<Form&>(control_); }
   // Adds, replaces or (empty text) removes the tooltip of a control window.
   void setTool(HWND tool, const std::string& text);
+  // Hands a mouse message of this form's windows to its tooltip, for the
+  // control under the pointer, disabled ones included.
+  void relayToTooltip(const MSG& msg);
   // Puts the form's main menu, if it has a realised one, on the window.
   void attachMenu();
-  // Windows disabled while this form is modal; given back when it hides.
-  void setDisabledOwners(std::vector<HWND> windows) { disabledOwners_ = std::move(windows); }
-  void enableOwners();
   // The window that was active when the form became modal.
   HWND activeBeforeModal() const { return activeBeforeModal_; }
+  // Whether the window should take input: the form enabled and not held.
+  bool takesInput() const;
 
  protected:
   void createWindow() override;
@@ -47,17 +51,30 @@ class FormPeer : public WindowPeer {
   DWORD exStyle() const;
   RECT windowRect() const;
   void show();
+  void toFront();
+  void showEnabled();
+  void showWindowState();
   void applyAlpha();
+  void showDefaultButton();
   HWND ensureTooltips();
   LRESULT onCommand(WPARAM w, LPARAM l);
   LRESULT onClose();
   LRESULT onActivate(UINT msg, WPARAM w, LPARAM l);
   LRESULT onSize(UINT msg, WPARAM w, LPARAM l);
+  LRESULT onSysCommand(UINT msg, WPARAM w, LPARAM l);
+  LRESULT onGetDefId();
+  LRESULT onSetDefId(WPARAM id);
+  int defaultButtonId() const;
   void restoreFocus();
+  static LRESULT CALLBACK tooltipProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l);
   HWND tooltips_ = nullptr;
   HWND activeBeforeModal_ = nullptr;
-  std::vector<HWND> disabledOwners_;
 };
+
+// The window under a screen point that a control's hint belongs to: the
+// window Windows gives the mouse to, or, where that is a disabled control
+// (or one inside a disabled container), that control.
+HWND hintWindowAt(POINT screen);
 
 // Group boxes, tab sheets: a window of our container class that passes the
 // notifications of its children to their peers. A group box adds a
@@ -107,17 +124,31 @@ class TabSheetPeer : public ContainerPeer {
   PageControlPeer* pageControl() const;
 };
 
-class HtmlBrowserPeer : public ContainerPeer {
+// The browser control of Internet Explorer (WebBrowser) hosted by atl.dll's
+// "AtlAxWin" window. Where no HTML engine is available, a read-only text
+// shows the document's path and why it is not shown; its history is kept
+// here then.
+class HtmlBrowserPeer : public ContainerPeer, public BrowserPeer {
  public:
   using ContainerPeer::ContainerPeer;
+  ~HtmlBrowserPeer() override;
+  bool goBack() override;
+  void detach() override;
 
  protected:
+  void createWindow() override;
   void sync(Property what) override;
   void place() override;
 
  private:
+  void createEngine();
+  void createFallback();
   void navigate();
-  HWND browser_ = nullptr;
+  void showFallbackPage();
+  void releaseEngine();
+  HWND view_ = nullptr;          // the AtlAxWin host or the fallback text
+  IUnknown* engine_ = nullptr;   // the IWebBrowser2 of the hosted control
+  PageHistory fallbackHistory_;  // the pages the fallback text has shown
 };
 
 class StaticPeer : public WindowPeer {  // Label, Bevel
@@ -281,6 +312,8 @@ class StatusBarPeer : public WindowPeer {
 };
 
 // The hidden window that receives the notification-area icon's messages.
+// It stays until the program ends: WM_CLOSE from another program does not
+// destroy it.
 class TrayIconPeer : public WindowPeer {
  public:
   using WindowPeer::WindowPeer;
@@ -297,6 +330,7 @@ class TrayIconPeer : public WindowPeer {
   LRESULT onIconMessage(LPARAM l);
   LRESULT onTaskbarCreated();
   void showPopup();
+  HWND mainWindow() const;
   bool added_ = false;
   UINT taskbarCreated_ = 0;
 };
@@ -338,6 +372,7 @@ class PopupMenuPeer : public MenuPeer {
   void changed(Property what) override;
 
  private:
+  HWND owner() const;
   void track();
 };
 

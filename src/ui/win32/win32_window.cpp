@@ -34,8 +34,6 @@ bool buttonHeld(MouseButton button) {
 
 }  // namespace
 
-std::string shortHint(const std::string& hint) { return hint.substr(0, hint.find('|')); }
-
 std::string windowText(HWND hwnd) {
   std::string text(static_cast<std::size_t>(GetWindowTextLengthA(hwnd)) + 1, '\0');
   text.resize(
@@ -106,8 +104,7 @@ void WindowPeer::setFont(HWND window) const {
 
 void WindowPeer::updateTooltip() {
   FormPeer* form = formPeer();
-  if (form && form != this)
-    form->setTool(hwnd_, control_.showHint() ? shortHint(control_.hint()) : "");
+  if (form && form != this) form->setTool(hwnd_, control_.shownHint());
 }
 
 // Programmatic focus. Only within the active window: SetFocus would activate
@@ -185,8 +182,10 @@ LRESULT CALLBACK WindowPeer::subclassProc(HWND hwnd, UINT msg, WPARAM w, LPARAM 
   return peer ? peer->dispatch(msg, w, l) : DefWindowProcA(hwnd, msg, w, l);
 }
 
-// The window-procedure boundary: no exception goes back into Windows.
+// The window-procedure boundary: no exception goes back into Windows. A
+// detached peer's control is going away: nothing reaches it any more.
 LRESULT WindowPeer::dispatch(UINT msg, WPARAM w, LPARAM l) {
+  if (detached_ && msg != WM_NCDESTROY) return callDefault(msg, w, l);
   try {
     return handleMessage(msg, w, l);
   } catch (const std::exception& e) {

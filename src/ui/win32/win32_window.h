@@ -26,6 +26,8 @@ class WindowPeer : public Peer {
   // right after construction.
   void open();
   void changed(Property what) override;
+  // From now on the window's messages get the default handling only.
+  void detach() override { detached_ = true; }
 
   // The peer's main window; null once Windows has destroyed it.
   HWND hwnd() const { return hwnd_; }
@@ -96,10 +98,9 @@ class WindowPeer : public Peer {
 
   WNDPROC original_ = nullptr;  // the class procedure of a subclassed control
   unsigned buttonsDown_ = 0;    // presses reported, their release still to come
+  bool detached_ = false;
 };
 
-// The short part of a hint ("short|long"), which tooltips show.
-std::string shortHint(const std::string& hint);
 std::string windowText(HWND hwnd);
 
 }  // namespace kl::ui
