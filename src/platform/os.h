@@ -1,6 +1,6 @@
 #pragma once
-// Operating-system facts: the version record, the Windows directory and the
-// global memory status.
+// Operating-system facts: the version record, the Windows directory, the
+// global memory status, the user's number format and the local time.
 #include <cstdint>
 #include <string>
 
@@ -26,6 +26,12 @@ struct MemoryStatus {
   std::uint64_t availPageFile = 0;
 };
 
+// The wall-clock time of the user's time zone.
+struct LocalTime {
+  int year = 0, month = 0, day = 0;  // month and day from 1
+  int hour = 0, minute = 0, second = 0;
+};
+
 class OperatingSystem {
  public:
   virtual ~OperatingSystem() = default;
@@ -33,6 +39,9 @@ class OperatingSystem {
   // Without a trailing backslash, e.g. C:\WINDOWS.
   virtual std::string windowsDirectory() = 0;
   virtual MemoryStatus memoryStatus() = 0;
+  // The user's digit-grouping symbol, e.g. "," or "."; may be empty.
+  virtual std::string thousandSeparator() = 0;
+  virtual LocalTime localTime() = 0;
 };
 
 }  // namespace kl::platform

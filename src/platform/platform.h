@@ -2,6 +2,7 @@
 // The operating-system services the program runs on, handed around as one
 // bundle. The program's code sees only these interfaces.
 #include "platform/display.h"
+#include "platform/files.h"
 #include "platform/hardware_device.h"
 #include "platform/os.h"
 #include "platform/profile_files.h"
@@ -17,6 +18,7 @@ struct Platform {
   VersionResources& versions;
   Display& display;
   HardwareDevice& device;
+  Files& files;
 };
 
 }  // namespace kl::platform

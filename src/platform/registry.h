@@ -71,6 +71,12 @@ class Registry {
   // RegDeleteKey: a key that has subkeys is refused.
   virtual Status deleteKey(HKey parent, const std::string& path) = 0;
   virtual Status enumKey(HKey key, std::uint32_t index, std::string* name) = 0;
+  // RegEnumValue: the value at `index` (0 to values - 1) with its type and
+  // data as stored (REG_SZ data counts its NUL); kErrorNoMoreItems past the
+  // last. Needs KEY_QUERY_VALUE. The order is the registry's, which need not
+  // be the order of creation.
+  virtual Status enumValue(HKey key, std::uint32_t index, std::string* name, std::uint32_t* type,
+                           std::vector<std::uint8_t>* data) = 0;
   virtual Status queryInfoKey(HKey key, KeyInfo* info) = 0;
   virtual Status closeKey(HKey key) = 0;
 };

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/files.h"
 #include "platform/profile_files.h"
 #include "platform/registry.h"
 
@@ -14,9 +15,11 @@ class ContractEnv {
   virtual ~ContractEnv() = default;
   virtual platform::Registry& registry() = 0;
   virtual platform::ProfileFiles& profiles() = 0;
+  virtual platform::Files& files() = 0;
   // A fresh, empty key below HKEY_CURRENT_USER for one test; removed after.
   virtual std::string scratchKey() const = 0;
-  // A fresh folder for one test's files, with a trailing separator.
+  // A fresh folder for one test's files, with a trailing separator; removed
+  // after with everything in it.
   virtual std::string scratchFolder() const = 0;
   // A file with the contents of `file` that the user cannot write: `file`
   // itself marked read-only the way the platform does, or, where the platform

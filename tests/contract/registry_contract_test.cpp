@@ -2,6 +2,7 @@
 // registry natively and against the real registry under Wine.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 
@@ -182,6 +183,52 @@ TEST_F(RegistryContract, WritesNeedWriteAccess) {
   RegistryAccess unopened(reg(), kHkeyCurrentUser);
   EXPECT_EQ("Failed to set data for 'X'", errorOf([&] { unopened.writeString("X", "1"); }));
   EXPECT_EQ(kErrorFileNotFound, reg().deleteValue(key_, "Missing"));
+}
+
+TEST_F(RegistryContract, ValuesEnumerateWithTypeAndData) {
+  setText("Name", "abc");
+  setText("", "default");
+  setDword("VSync", 0x01020304u);
+  const std::vector<std::uint8_t> big(5000, 0x5A);  // past any first guess of a buffer
+  const std::string longName(300, 'n');
+  ASSERT_EQ(kErrorSuccess, reg().setValue(key_, longName, kRegBinary, big.data(),
+                                          static_cast<std::uint32_t>(big.size())));
+  ASSERT_EQ(kErrorSuccess, reg().setValue(key_, "Nothing", kRegBinary, nullptr, 0));
+
+  using Entry = std::tuple<std::string, std::uint32_t, std::vector<std::uint8_t>>;
+  std::vector<Entry> seen;
+  std::string name;
+  std::uint32_t type = 0;
+  std::vector<std::uint8_t> data;
+  std::uint32_t i = 0;
+  for (; reg().enumValue(key_, i, &name, &type, &data) == kErrorSuccess; ++i)
+    seen.emplace_back(name, type, data);
+  EXPECT_EQ(kErrorNoMoreItems, reg().enumValue(key_, i, &name, &type, &data));
+  // The order is the registry's own: compare as a set.
+  std::sort(seen.begin(), seen.end());
+  const std::vector<Entry> expected = {
+      {"", kRegSz, {'d', 'e', 'f', 'a', 'u', 'l', 't', 0}},
+      {"Name", kRegSz, {'a', 'b', 'c', 0}},
+      {"Nothing", kRegBinary, {}},
+      {"VSync", kRegDword, {0x04, 0x03, 0x02, 0x01}},
+      {longName, kRegBinary, big},
+  };
+  EXPECT_EQ(expected, seen);
+}
+
+TEST_F(RegistryContract, EnumeratingValuesNeedsQueryAccess) {
+  setText("Name", "abc");
+  HKey key = 0;
+  ASSERT_EQ(kErrorSuccess, reg().openKey(kHkeyCurrentUser, env_->scratchKey(), kKeyRead, &key));
+  std::string name;
+  std::uint32_t type = 0;
+  std::vector<std::uint8_t> data;
+  EXPECT_EQ(kErrorSuccess, reg().enumValue(key, 0, &name, &type, &data));
+  reg().closeKey(key);
+  ASSERT_EQ(kErrorSuccess,
+            reg().openKey(kHkeyCurrentUser, env_->scratchKey(), kKeyEnumerateSubKeys, &key));
+  EXPECT_EQ(kErrorAccessDenied, reg().enumValue(key, 0, &name, &type, &data));
+  reg().closeKey(key);
 }
 
 }  // namespace

@@ -204,6 +204,21 @@ Status MemoryRegistry::enumKey(HKey key, std::uint32_t index, std::string* name)
   return kErrorSuccess;
 }
 
+Status MemoryRegistry::enumValue(HKey key, std::uint32_t index, std::string* name,
+                                 std::uint32_t* type, std::vector<std::uint8_t>* data) {
+  Handle h;
+  if (!handleFor(key, &h)) return kErrorInvalidHandle;
+  const Node* node = resolve(h);
+  if (!node) return kErrorKeyDeleted;
+  if (!(h.access & kKeyQueryValue)) return kErrorAccessDenied;
+  if (index >= node->values.size()) return kErrorNoMoreItems;
+  const Value& v = node->values[index];
+  if (name) *name = v.name;
+  if (type) *type = v.type;
+  if (data) *data = v.data;
+  return kErrorSuccess;
+}
+
 Status MemoryRegistry::queryInfoKey(HKey key, KeyInfo* info) {
   Handle h;
   if (!handleFor(key, &h)) return kErrorInvalidHandle;

@@ -32,6 +32,8 @@ class MemoryRegistry : public Registry {
   Status deleteValue(HKey key, const std::string& name) override;
   Status deleteKey(HKey parent, const std::string& path) override;
   Status enumKey(HKey key, std::uint32_t index, std::string* name) override;
+  Status enumValue(HKey key, std::uint32_t index, std::string* name, std::uint32_t* type,
+                   std::vector<std::uint8_t>* data) override;
   Status queryInfoKey(HKey key, KeyInfo* info) override;
   Status closeKey(HKey key) override;
 
@@ -49,10 +51,11 @@ class MemoryRegistry : public Registry {
   std::size_t openHandles() const { return handles_.size(); }
 
   // REGEDIT4 text: load merges into the registry (supports "[-key]" and
-  // "name"=- deletions); save writes the keys below the given roots.
+  // "name"=- deletions); save writes every key below the four roots with the
+  // program's REGEDIT4 writer (platform/regedit4.h), with "\n" line ends.
   // load throws kl::Error naming the line on malformed input.
   void loadRegedit4(const std::string& text);
-  std::string saveRegedit4() const;
+  std::string saveRegedit4();
 
   struct Value {
     std::string name;

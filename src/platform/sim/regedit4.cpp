@@ -1,9 +1,9 @@
 // REGEDIT4 text for the in-memory registry: the same format seeds the Wine
-// prefixes, so a fixture can be loaded into either registry.
-#include <algorithm>
-#include <cstdio>
+// prefixes, so a fixture can be loaded into either registry. Saving uses the
+// program's own writer, the one that writes the driver-key backup.
+#include "platform/regedit4.h"
+
 #include <cstdlib>
-#include <sstream>
 
 #include "platform/error.h"
 #include "platform/sim/memory_registry.h"
@@ -126,50 +126,6 @@ bool parseData(const std::string& s, MemoryRegistry::Value* v) {
   return parseHexBytes(s.substr(colon + 1), &v->data);
 }
 
-std::string quote(const std::string& s) {
-  std::string out = "\"";
-  for (char c : s) {
-    if (c == '\\' || c == '"') out += '\\';
-    out += c;
-  }
-  return out + '"';
-}
-
-std::string hexBytes(const std::vector<std::uint8_t>& data) {
-  std::string out;
-  char buf[4];
-  for (std::size_t i = 0; i < data.size(); ++i) {
-    std::snprintf(buf, sizeof buf, "%02x", data[i]);
-    out += (i ? "," : "") + std::string(buf);
-  }
-  return out;
-}
-
-std::string formatData(const MemoryRegistry::Value& v) {
-  const auto& d = v.data;
-  const bool plainText = v.type == kRegSz && !d.empty() && d.back() == 0 &&
-                         std::find(d.begin(), d.end() - 1, 0) == d.end() - 1;
-  if (plainText) return quote(std::string(d.begin(), d.end() - 1));
-  if (v.type == kRegDword && d.size() == 4) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "dword:%08x",
-                  d[0] | d[1] << 8 | d[2] << 16 | static_cast<unsigned>(d[3]) << 24);
-    return buf;
-  }
-  if (v.type == kRegBinary) return "hex:" + hexBytes(d);
-  char prefix[16];
-  std::snprintf(prefix, sizeof prefix, "hex(%x):", v.type);
-  return prefix + hexBytes(d);
-}
-
-void saveNode(const MemoryRegistry::Node& node, const std::string& path, std::ostream& out) {
-  out << '[' << path << "]\n";
-  for (const auto& v : node.values)
-    out << (v.name.empty() ? std::string("@") : quote(v.name)) << '=' << formatData(v) << '\n';
-  out << '\n';
-  for (const auto& [folded, child] : node.children) saveNode(*child, path + '\\' + child->name, out);
-}
-
 }  // namespace
 
 void MemoryRegistry::loadRegedit4(const std::string& text) {
@@ -231,13 +187,11 @@ void MemoryRegistry::loadRegedit4(const std::string& text) {
   failAt_ = savedFailAt;
 }
 
-std::string MemoryRegistry::saveRegedit4() const {
-  std::ostringstream out;
-  out << "REGEDIT4\n\n";
+std::string MemoryRegistry::saveRegedit4() {
+  Regedit4Writer writer(*this, LineEnd::Lf);
   for (const auto& r : kRootNames)
-    for (const auto& [folded, child] : rootNode(r.key)->children)
-      saveNode(*child, std::string(r.name) + '\\' + child->name, out);
-  return out.str();
+    for (const auto& [folded, child] : rootNode(r.key)->children) writer.addKey(r.key, child->name);
+  return writer.text();
 }
 
 }  // namespace kl::platform

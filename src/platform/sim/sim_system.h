@@ -13,14 +13,19 @@ namespace kl::platform {
 
 class SimOperatingSystem : public OperatingSystem {
  public:
-  SimOperatingSystem();  // Windows XP without a service pack, 512 MiB
+  SimOperatingSystem();  // Windows XP without a service pack, 512 MiB, English digits
   OsVersion version() override { return version_; }
   std::string windowsDirectory() override { return windowsDir_; }
   MemoryStatus memoryStatus() override { return memory_; }
+  std::string thousandSeparator() override { return thousandSeparator_; }
+  LocalTime localTime() override { return localTime_; }
 
   void setVersion(const OsVersion& v) { version_ = v; }
   void setWindowsDirectory(const std::string& dir) { windowsDir_ = dir; }
   void setMemoryStatus(const MemoryStatus& m) { memory_ = m; }
+  void setThousandSeparator(const std::string& s) { thousandSeparator_ = s; }
+  // The clock stands still unless a test sets it.
+  void setLocalTime(const LocalTime& t) { localTime_ = t; }
 
   static OsVersion windowsXp(const std::string& servicePack = "");
   static OsVersion windows2000(const std::string& servicePack = "");
@@ -29,6 +34,8 @@ class SimOperatingSystem : public OperatingSystem {
   OsVersion version_;
   std::string windowsDir_ = "C:\\WINDOWS";
   MemoryStatus memory_;
+  std::string thousandSeparator_ = ",";
+  LocalTime localTime_{2026, 12, 9, 14, 30, 5};
 };
 
 // What a test puts into a file's version resource.

@@ -1,6 +1,7 @@
 #pragma once
 // The real services, each a pass-through to the Win32 calls.
 #include "platform/platform.h"
+#include "platform/win32/win32_files.h"
 #include "platform/win32/win32_hardware_device.h"
 #include "platform/win32/win32_profile_files.h"
 #include "platform/win32/win32_registry.h"
@@ -15,8 +16,9 @@ struct Win32Platform {
   Win32VersionResources versions;
   Win32Display display;
   Win32HardwareDevice device;
+  Win32Files files;
 
-  Platform view() { return Platform{registry, profiles, os, versions, display, device}; }
+  Platform view() { return Platform{registry, profiles, os, versions, display, device, files}; }
 };
 
 }  // namespace kl::platform

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 namespace kl::platform {
 namespace {
 
@@ -56,6 +58,35 @@ Status Win32Registry::enumKey(HKey key, std::uint32_t index, std::string* name) 
   const LONG s =
       RegEnumKeyExA(toHandle(key), index, buffer, &length, nullptr, nullptr, nullptr, nullptr);
   if (s == ERROR_SUCCESS) name->assign(buffer, length);
+  return s;
+}
+
+Status Win32Registry::enumValue(HKey key, std::uint32_t index, std::string* name,
+                                std::uint32_t* type, std::vector<std::uint8_t>* data) {
+  DWORD maxName = 0, maxData = 0;
+  LONG s = RegQueryInfoKeyA(toHandle(key), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                            nullptr, &maxName, &maxData, nullptr, nullptr);
+  if (s != ERROR_SUCCESS) return s;
+  // The sizes are hints: a value may grow between the two calls, and ANSI
+  // names may need more bytes than characters. Grow until it fits.
+  std::vector<char> nameBuffer(maxName + 1);
+  std::vector<std::uint8_t> dataBuffer(maxData + 1);
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    DWORD nameLength = static_cast<DWORD>(nameBuffer.size());
+    DWORD dataLength = static_cast<DWORD>(dataBuffer.size());
+    DWORD t = 0;
+    s = RegEnumValueA(toHandle(key), index, nameBuffer.data(), &nameLength, nullptr, &t,
+                      dataBuffer.data(), &dataLength);
+    if (s == ERROR_SUCCESS) {
+      if (name) name->assign(nameBuffer.data(), nameLength);
+      if (type) *type = t;
+      if (data) data->assign(dataBuffer.begin(), dataBuffer.begin() + dataLength);
+      return s;
+    }
+    if (s != ERROR_MORE_DATA) return s;
+    nameBuffer.resize(nameBuffer.size() * 2);
+    dataBuffer.resize(std::max<std::size_t>(dataBuffer.size() * 2, dataLength));
+  }
   return s;
 }
 

@@ -17,6 +17,8 @@ class Win32Registry : public Registry {
   Status deleteValue(HKey key, const std::string& name) override;
   Status deleteKey(HKey parent, const std::string& path) override;
   Status enumKey(HKey key, std::uint32_t index, std::string* name) override;
+  Status enumValue(HKey key, std::uint32_t index, std::string* name, std::uint32_t* type,
+                   std::vector<std::uint8_t>* data) override;
   Status queryInfoKey(HKey key, KeyInfo* info) override;
   Status closeKey(HKey key) override;
 };

@@ -30,6 +30,18 @@ MemoryStatus Win32OperatingSystem::memoryStatus() {
                       status.ullTotalPageFile, status.ullAvailPageFile};
 }
 
+std::string Win32OperatingSystem::thousandSeparator() {
+  char buffer[8] = {};  // the locale allows at most three characters and the NUL
+  const int n = GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, buffer, sizeof buffer);
+  return n > 0 ? std::string(buffer) : std::string(",");
+}
+
+LocalTime Win32OperatingSystem::localTime() {
+  SYSTEMTIME t{};
+  GetLocalTime(&t);
+  return LocalTime{t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+}
+
 std::uint32_t Win32VersionResources::infoSize(const std::string& file) {
   DWORD handle = 0;
   return GetFileVersionInfoSizeA(file.c_str(), &handle);

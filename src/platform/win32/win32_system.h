@@ -10,6 +10,8 @@ class Win32OperatingSystem : public OperatingSystem {
   OsVersion version() override;
   std::string windowsDirectory() override;
   MemoryStatus memoryStatus() override;
+  std::string thousandSeparator() override;
+  LocalTime localTime() override;
 };
 
 class Win32VersionResources : public VersionResources {

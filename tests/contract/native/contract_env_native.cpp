@@ -7,6 +7,7 @@
 #include "contract_env.h"
 #include "platform/sim/ini_engine.h"
 #include "platform/sim/memory_registry.h"
+#include "platform/sim/native_files.h"
 
 namespace kl::contract {
 namespace {
@@ -20,6 +21,7 @@ class NativeEnv : public ContractEnv {
   ~NativeEnv() override { std::filesystem::remove_all(folder_); }
   platform::Registry& registry() override { return registry_; }
   platform::ProfileFiles& profiles() override { return ini_; }
+  platform::Files& files() override { return files_; }
   std::string scratchKey() const override { return "Software\\KlContract"; }
   std::string scratchFolder() const override { return folder_ + "/"; }
   std::string makeReadOnly(const std::string& file) override {
@@ -30,6 +32,7 @@ class NativeEnv : public ContractEnv {
  private:
   platform::MemoryRegistry registry_;
   platform::IniEngine ini_;
+  platform::NativeFiles files_;
   std::string folder_;
 };
 

@@ -5,6 +5,7 @@
 
 #include "contract_env.h"
 #include "platform/registry_access.h"
+#include "platform/win32/win32_files.h"
 #include "platform/win32/win32_profile_files.h"
 #include "platform/win32/win32_registry.h"
 
@@ -30,6 +31,7 @@ class Win32Env : public ContractEnv {
   }
   platform::Registry& registry() override { return registry_; }
   platform::ProfileFiles& profiles() override { return ini_; }
+  platform::Files& files() override { return files_; }
   std::string scratchKey() const override { return key_; }
   std::string scratchFolder() const override { return folder_; }
   // Wine run as root maps the attribute to permission bits that root
@@ -49,22 +51,32 @@ class Win32Env : public ContractEnv {
     CloseHandle(probe);
     return true;
   }
-  void removeFolder() {
+  void removeFolder() { removeTree(folder_); }
+
+  // `folder` ends with a backslash.
+  static void removeTree(const std::string& folder) {
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder_ + "*").c_str(), &found);
+    HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
       do {
-        const std::string path = folder_ + found.cFileName;
+        const std::string name = found.cFileName;
+        if (name == "." || name == "..") continue;
+        const std::string path = folder + name;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+          removeTree(path + "\\");
+          continue;
+        }
         SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileA(path.c_str());
       } while (FindNextFileA(search, &found));
       FindClose(search);
     }
-    RemoveDirectoryA(folder_.c_str());
+    RemoveDirectoryA(folder.c_str());
   }
 
   platform::Win32Registry registry_;
   platform::Win32ProfileFiles ini_;
+  platform::Win32Files files_;
   std::string key_;
   std::string folder_;
 };

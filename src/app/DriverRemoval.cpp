@@ -1,0 +1,169 @@
+#include "app/DriverRemoval.h"
+
+#include <cstdio>
+
+#include "platform/error.h"
+#include "platform/regedit4.h"
+#include "settings/DriverKey.h"
+#include "sysinfo/SysInfo_NT.h"
+
+namespace kl::app {
+namespace {
+
+using platform::HKey;
+using platform::kHkeyLocalMachine;
+
+constexpr char kAtiSoftwareParent[] = "SOFTWARE";
+constexpr char kAtiSoftwareName[] = "ATI Technologies";
+constexpr char kAtiSoftwareKey[] = "SOFTWARE\\ATI Technologies";
+constexpr char kServicesName[] = "ati2mtag";
+
+// Every name of the path non-empty: no leading, doubled or trailing backslash.
+bool wellFormedPath(const std::string& path) {
+  return !path.empty() && path.front() != '\\' && path.back() != '\\' &&
+         path.find("\\\\") == std::string::npos;
+}
+
+// The own key whose name starts at `at` and ends before `end`, when that is
+// a whole name of the path with a well-formed parent in front of it.
+std::optional<DriverOwnKey> ownKeyAt(const std::string& path, std::size_t at, std::size_t end) {
+  if (at < 2 || path[at - 1] != '\\') return std::nullopt;
+  if (end < path.size() && path[end] != '\\') return std::nullopt;
+  DriverOwnKey key{path.substr(0, at - 1), path.substr(at, end - at)};
+  if (!wellFormedPath(key.parent) || key.name.find('\\') != std::string::npos) return std::nullopt;
+  return key;
+}
+
+// Deletes `name` below the existing key `parentPath`; false when the parent
+// cannot be opened or the deletion fails.
+bool deleteBelow(platform::Registry& registry, const std::string& parentPath,
+                 const std::string& name) {
+  HKey parent = 0;
+  if (registry.openKey(kHkeyLocalMachine, parentPath, platform::kKeyAllAccess, &parent) !=
+      platform::kErrorSuccess)
+    return false;
+  const bool deleted = deleteKeyTree(registry, parent, name);
+  registry.closeKey(parent);
+  return deleted;
+}
+
+std::string backupFileName(const platform::LocalTime& t, int attempt) {
+  char name[64];
+  std::snprintf(name, sizeof name, "driver-%04d-%02d-%02d-%02d%02d%02d", t.year, t.month, t.day,
+                t.hour, t.minute, t.second);
+  return std::string(name) + (attempt > 1 ? "-" + std::to_string(attempt) : "") + ".reg";
+}
+
+// Writes the backup text into the installation folder's "Backup" folder.
+// Empty on success, else why it failed.
+std::string writeBackup(platform::Platform& p, const std::string& text) {
+  std::string install = sysinfo::GetInstallPath(p);
+  if (install.empty())
+    return "the installation folder is not known (the value \"installpath\" of "
+           "HKEY_CURRENT_USER\\Software\\Kestrelune is missing)";
+  if (install.back() != '\\' && install.back() != '/') install += '\\';
+  const std::string folder = install + "Backup";
+  const platform::FileResult made = p.files.createDirectory(folder);
+  if (made.status == platform::FileStatus::Failed)
+    return "the folder \"" + folder + "\" could not be created: " + made.reason;
+  const platform::LocalTime now = p.os.localTime();
+  // A backup already there is never replaced: the next free name is taken.
+  for (int attempt = 1; attempt <= 100; ++attempt) {
+    const std::string file = folder + "\\" + backupFileName(now, attempt);
+    const platform::FileResult written = p.files.writeNewFile(file, text);
+    if (written.ok()) return std::string();
+    if (written.status == platform::FileStatus::Failed)
+      return "the file \"" + file + "\" could not be written: " + written.reason;
+  }
+  return "every backup name for this second in \"" + folder + "\" is taken";
+}
+
+// True when the removal may go on: the keys are backed up, there was
+// nothing to back up, or the user chose to remove without a backup.
+bool backUp(platform::Platform& p, ui::Application& app, const std::optional<DriverOwnKey>& own) {
+  std::string reason;
+  try {
+    platform::Regedit4Writer writer(p.registry);
+    writer.addKey(kHkeyLocalMachine, kAtiSoftwareKey);
+    if (own) writer.addKey(kHkeyLocalMachine, own->parent + "\\" + own->name);
+    if (writer.empty()) return true;
+    reason = writeBackup(p, writer.text());
+  } catch (const Error& e) {
+    reason = e.what();
+  }
+  if (reason.empty()) return true;
+  return app.messageBox(
+             "The driver's registry keys could not be backed up before removing them: " + reason +
+                 ".\n\nRemove them anyway? Without a backup they cannot be restored.",
+             app.title(), ui::kMbYesNo | ui::kMbIconWarning) == ui::kIdYes;
+}
+
+std::string notLocatedText(const std::string& base) {
+  if (base.empty())
+    return "The display driver's own registry key could not be located, so it was left in "
+           "place: no driver key was found.";
+  return "The display driver's own registry key could not be located in the driver key path \"" +
+         base + "\", so it was left in place.";
+}
+
+}  // namespace
+
+std::optional<DriverOwnKey> locateDriverOwnKey(const std::string& version,
+                                               const std::string& basePath) {
+  if (version == "5.0") {
+    const auto at = basePath.find(kServicesName);
+    if (at == std::string::npos) return std::nullopt;
+    return ownKeyAt(basePath, at, at + std::string(kServicesName).size());
+  }
+  if (version == "5.1") {
+    const auto open = basePath.find('{');
+    if (open == std::string::npos) return std::nullopt;
+    const auto close = basePath.find('}', open);
+    if (close == std::string::npos) return std::nullopt;
+    return ownKeyAt(basePath, open, close + 1);
+  }
+  return std::nullopt;
+}
+
+bool deleteKeyTree(platform::Registry& registry, HKey parent, const std::string& name) {
+  if (name.empty() || name.find('\\') != std::string::npos) return false;
+  HKey key = 0;
+  if (registry.openKey(parent, name, platform::kKeyAllAccess, &key) == platform::kErrorSuccess) {
+    platform::KeyInfo info;
+    if (registry.queryInfoKey(key, &info) == platform::kErrorSuccess) {
+      // From the last index down, so each deletion leaves the lower indexes
+      // in place.
+      std::string child;
+      for (std::uint32_t i = info.subKeys; i-- > 0;)
+        if (registry.enumKey(key, i, &child) == platform::kErrorSuccess)
+          deleteKeyTree(registry, key, child);
+    }
+    registry.closeKey(key);
+  }
+  return registry.deleteKey(parent, name) == platform::kErrorSuccess;
+}
+
+bool removeDriverKeys(platform::Platform& p, ui::Application& app) {
+  const std::string base = settings::GetDriverKey(p, app);
+  const std::string version = sysinfo::GetWindowsVersion(p, 1);
+  const std::optional<DriverOwnKey> own = locateDriverOwnKey(version, base);
+  if (!backUp(p, app, own)) return false;
+
+  deleteBelow(p.registry, kAtiSoftwareParent, kAtiSoftwareName);
+  if (version != "5.0" && version != "5.1") return true;
+  if (!own) {
+    app.showMessage(notLocatedText(base));
+  } else if (version == "5.0") {
+    app.showMessage(own->parent);
+    deleteBelow(p.registry, own->parent, own->name);
+  } else {
+    try {
+      deleteBelow(p.registry, own->parent, own->name);
+    } catch (const std::exception&) {
+      app.showMessage("Driver already removed");
+    }
+  }
+  return true;
+}
+
+}  // namespace kl::app

@@ -1,0 +1,53 @@
+#pragma once
+// REGEDIT4 export: keys with their whole subtrees as the text that regedit
+// ("regedit /s file.reg") and MemoryRegistry::loadRegedit4 import back to
+// exactly the same keys, values, types and bytes.
+//
+// Text values are written quoted only when that reads back byte for byte
+// (one terminating NUL, no other NUL, no line break); any other REG_SZ is
+// written as hex(1):, a REG_DWORD of other than four bytes as hex(4):.
+// Long hex data is wrapped as regedit wraps it, with "\" at the line end.
+#include <string>
+#include <vector>
+
+#include "platform/registry.h"
+
+namespace kl::platform {
+
+enum class LineEnd { CrLf, Lf };
+
+// "HKEY_LOCAL_MACHINE" and the other predefined roots' names; "" for any
+// other handle.
+const char* rootKeyName(HKey root);
+
+class Regedit4Writer {
+ public:
+  explicit Regedit4Writer(Registry& registry, LineEnd lineEnd = LineEnd::CrLf);
+
+  // Appends the key `path` below `root` and everything below it, with key
+  // names as the registry stores them. False, appending nothing, when the
+  // key does not exist. Raises kl::Error naming the key when a key that
+  // exists cannot be read completely: a partial export is never taken for
+  // a whole one.
+  bool addKey(HKey root, const std::string& path);
+  // "REGEDIT4", a blank line, then the keys added so far.
+  std::string text() const;
+  bool empty() const { return body_.empty(); }
+
+ private:
+  void writeKey(HKey key, const std::string& fullName);
+  void writeValue(const std::string& name, std::uint32_t type,
+                  const std::vector<std::uint8_t>& data);
+  std::string storedPath(HKey root, const std::string& path);
+
+  Registry& registry_;
+  std::string eol_;
+  std::string body_;
+};
+
+// The keys of `paths` below `root`, as one REGEDIT4 text; keys that do not
+// exist are left out. Raises as Regedit4Writer::addKey does.
+std::string exportKeys(Registry& registry, HKey root, const std::vector<std::string>& paths,
+                       LineEnd lineEnd = LineEnd::CrLf);
+
+}  // namespace kl::platform
