@@ -51,7 +51,7 @@ class MainWindow : public ::testing::Test {
   }
   // The whole registry as REGEDIT4 text: a deleted value or a created key
   // changes it as much as a written value does.
-  std::string snapshot() const { return sim_.registry.saveRegedit4(); }
+  std::string snapshot() { return sim_.registry.saveRegedit4(); }
 
   platform::SimPlatform sim_;
   platform::Platform platform_ = sim_.view();

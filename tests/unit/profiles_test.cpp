@@ -46,7 +46,7 @@ class Profiles : public ::testing::Test {
   void confirmProgress() {
     backend_.onModal("Confirmation", [](ui::Form& f) { f.userClose(); });
   }
-  std::string snapshot() const { return sim_.registry.saveRegedit4(); }
+  std::string snapshot() { return sim_.registry.saveRegedit4(); }
   std::string driverText(const std::string& name) {
     platform::RegistryAccess reg(sim_.registry, platform::kHkeyLocalMachine);
     reg.openKeyReadOnly(testing::kDriverKey);
