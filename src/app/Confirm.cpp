@@ -21,8 +21,10 @@ TConfirmation::TConfirmation(ui::Application& app) : Form(app, "Confirmation"), 
   setDefaultButton(butOk);
   timer.setInterval(10);
   timer.onTimer = [this] { timerTick(); };
+  // Run when shown: the instance the program makes at start-up is never
+  // shown, and its timer would otherwise tick for as long as it runs.
+  onShow = [this] { FormCreate(); };
   onClose = [this] { timer.setEnabled(false); };
-  FormCreate();
 }
 
 void TConfirmation::FormCreate() {

@@ -7,24 +7,8 @@ namespace {
 
 constexpr int kPageWidth = 600;
 
-using ui::addLabel;
-
-ui::GroupBox& group(ui::Control& parent, const std::string& name, const std::string& caption,
-                    int x, int y, int w, int h) {
-  return ui::place<ui::GroupBox>(parent, name, caption, {x, y, w, h});
-}
-
 ui::Button& button(ui::Control& parent, const std::string& name, const std::string& caption, int x) {
   return ui::place<ui::Button>(parent, name, caption, {x, 401, 110, 25});
-}
-
-// A "caption : value" row of the system page; the value starts as
-// "Can't detect" until start-up fills it.
-ui::Label* infoRow(ui::GroupBox& g, const std::string& name, const std::string& caption, int row) {
-  const int y = 20 + row * 18;
-  addLabel(g, name + "Caption", caption, 12, y, 100, true);
-  addLabel(g, name + "Colon", ":", 115, y, 8, true);
-  return &addLabel(g, name, "Can't detect", 128, y, 250);
 }
 
 }  // namespace
@@ -98,39 +82,21 @@ void TMainForm::buildTray() {
       {"Overclock1", "Overclock"},            {"OpenProfilesystray", "Open Profile..."},
       {"SaveProfilesystray", "Save Profile..."}, {"N6", "-"}, {"Close1", "Close"}};
   for (const auto& [name, caption] : items) SysTrayPopup->add<MenuItem>(name, caption);
+  SysTrayPopup->find("ShowKestrelune1")->onClick = [this] { ShowKestrelune1Click(); };
+  SysTrayPopup->find("Minimize1")->onClick = [this] { Minimize1Click(); };
+  SysTrayPopup->find("Overclock1")->onClick = [this] { Overclock1Click(); };
   SysTrayPopup->find("OpenProfilesystray")->onClick = [this] { OpenProfilesystrayClick(); };
   SysTrayPopup->find("SaveProfilesystray")->onClick = [this] { SaveProfilesystrayClick(); };
   SysTrayPopup->find("Close1")->onClick = [this] { Close1Click(); };
   SystemTray = &add<ui::TrayIcon>("SystemTray");
   SystemTray->setHint("Kestrelune 1.60");
+  SystemTray->setMinimizeToTray(true);
   SystemTray->setPopupMenu(SysTrayPopup);
-}
-
-void TMainForm::buildSysInfoPage() {
-  auto& info = group(*tabSysInfo, "GroupBox1", " System Information ", 8, 4, 576, 110);
-  auto& picture = info.add<ui::Image>("imageSysInfo");
-  picture.setBounds(8, 16, 560, 86);
-  picture.setPicture("SYSINFO");
-  auto& sys = group(*tabSysInfo, "GroupBox2", " System ", 8, 120, 576, 170);
-  labelCPUid = infoRow(sys, "labelCPUid", "CPU", 0);
-  labelSupModes = infoRow(sys, "labelSupModes", "Supports", 1);
-  labelWindowsVer = infoRow(sys, "labelWindowsVer", "OS", 2);
-  labelDXVers = infoRow(sys, "labelDXVers", "DirectX", 3);
-  physmem = infoRow(sys, "physmem", "Memory", 4);
-  freemem = infoRow(sys, "freemem", "Free memory", 5);
-  labelRadeonType = infoRow(sys, "labelRadeonType", "Videocard", 6);
-  labelamountmem = infoRow(sys, "labelamountmem", "Video memory", 7);
-  auto& drv = group(*tabSysInfo, "GroupBox3", " Driver ", 8, 296, 576, 70);
-  labelDriver = infoRow(drv, "labelDriver", "Driver", 0);
-  labelVersion = infoRow(drv, "labelVersion", "Version", 1);
-  labelDesktop = infoRow(drv, "labelDesktop", "Desktop Utilities", 2);
-  speedclearreg = &drv.add<ui::SpeedButton>("speedclearreg");
-  speedclearreg->setText("Clear driver from registry");
-  speedclearreg->setBounds(400, 28, 165, 25);
 }
 
 // Each page builds its controls on its own tab sheet and raises "modified".
 void TMainForm::buildPages() {
+  sysInfoPage = std::make_unique<sysinfo::SysInfoPage>(*tabSysInfo, platform_, app());
   settingPages = std::make_unique<settings::SettingPages>(
       settings::SettingSheets{*tabDirectX, *DirectXAdv, *tabOpenGL, *tabOpenGLP, *DVD, *WindowsGUI},
       platform_, app());
@@ -149,6 +115,7 @@ void TMainForm::wireHandlers() {
   customResPage->onModified = mark;
   refreshRatesPage->onModified = mark;
   refreshRatesPage->onRatesEntered = [this] { refreshRatesEntered = true; };
+  sysInfoPage->speedclearreg->onClick = [this] { speedClearRegClick(); };
 }
 
 }  // namespace kl::app

@@ -3,9 +3,10 @@
 #include <algorithm>
 
 #include "app/Confirm.h"
-#include "app/SysInfoPage.h"
-#include "app/about.h"
-#include "app/help.h"
+#include "app/AboutForm.h"
+#include "app/AttForm.h"
+#include "app/DriverRemoval.h"
+#include "app/HelpForm.h"
 #include "modes/CusResForm.h"
 #include "modes/ModeList.h"
 #include "platform/error.h"
@@ -29,7 +30,6 @@ TMainForm::TMainForm(ui::Application& app, platform::Platform& platform, Windows
   buildFrame();
   buildMenu();
   buildTray();
-  buildSysInfoPage();
   buildPages();
   wireHandlers();
   // The creation handler: an error that ends start-up is shown and the
@@ -56,6 +56,7 @@ void TMainForm::clearModified() {
 void TMainForm::connectDialogs() {
   refreshRatesPage->setPrompts(windows_.formRestartRR, windows_.formRestartApplyRR);
   customResPage->setPrompt(windows_.formCusRes);
+  windows_.formAtt->setAnswer(&driverRemovalConfirmed);
 }
 
 // ---- start-up
@@ -79,7 +80,7 @@ void TMainForm::startRoutine() {
   OpenProfile->initialDir = profiles;
   SaveProfile->initialDir = profiles;
   startupStep([&] { ocPanel->InitOverclockPanel(); });
-  startupStep([&] { FillSystemInfo(*this); });
+  startupStep([&] { sysInfoPage->FillSystemInfo(); });
   startupStep([&] {
     settings::CreateAllKeys(*settingPages);
     settings::LoadAllKeys(*settingPages, kRegister, "");
@@ -122,24 +123,8 @@ void TMainForm::firstRunReset() {
   }
 }
 
-// A driver key that cannot be looked up reads as a name that cannot be read.
 void TMainForm::showDriverLines() {
-  try {
-    RegistryAccess driver(platform_.registry, platform::kHkeyLocalMachine);
-    const std::string key = settings::GetDriverKey(platform_, app());
-    labelDriver->setText(!key.empty() && driver.openKey(key, false) ? driver.readString("drv") : "");
-  } catch (const Error&) {
-    labelDriver->setText("Cannot detect");
-  }
-  const std::string system32 = sysinfo::GetWindowsDir(platform_) + "\\System32\\";
-  // A driver file that is missing or has no version keeps "Can't detect".
-  for (auto [label, file] : {std::pair{labelVersion, "ati2dvag.dll"},
-                             std::pair{labelDesktop, "atiptaxx.exe"}}) {
-    try {
-      label->setText(sysinfo::GetFileVersionText(platform_, system32 + file));
-    } catch (const Error&) {
-    }
-  }
+  sysInfoPage->ShowDriverLines();
   statusBar->setPanelText(0, "Kestrelune " + sysinfo::GetProgramVersion(platform_));
 }
 
@@ -147,7 +132,7 @@ void TMainForm::showDriverLines() {
 
 void TMainForm::buttonApplyClick() {
   if (settingsModified) {
-    windows_.Confirmation = &app().createForm<TConfirmation>();
+    replaceDialog(windows_.Confirmation);
     windows_.Confirmation->showModal();
     std::vector<std::string> skipped = settings::SaveAllKeys(*settingPages, kRegister, "");
     if (ocPanel->startupLoaded()) {
@@ -207,8 +192,29 @@ void TMainForm::Refreshrates1Click() { TabPages->setActivePage(tabRefreshrates);
 void TMainForm::menuitemHelpClick() { windows_.formHelp->show(); }
 
 void TMainForm::menuitemAboutClick() {
-  windows_.formAbout = &app().createForm<TformAbout>(platform_);
+  replaceDialog(windows_.formAbout, platform_);
   windows_.formAbout->showModal();
+}
+
+void TMainForm::ShowKestrelune1Click() { app().restore(); }
+
+void TMainForm::Minimize1Click() { app().minimize(); }
+
+void TMainForm::Overclock1Click() {
+  app().restore();
+  TabPages->setActivePage(tabOC);
+}
+
+// A confirmed removal disables the button until the next start; a removal
+// the user called off (the backup could not be written) leaves it enabled.
+void TMainForm::speedClearRegClick() {
+  windows_.formAtt->showModal();
+  if (!driverRemovalConfirmed) return;
+  removeDriverKeys();
+}
+
+void TMainForm::removeDriverKeys() {
+  if (app::removeDriverKeys(platform_, app())) sysInfoPage->speedclearreg->setEnabled(false);
 }
 
 }  // namespace kl::app

@@ -12,6 +12,7 @@
 #include "modes/refreshrates.h"
 #include "overclock/OCPanel.h"
 #include "settings/SettingPages.h"
+#include "sysinfo/SysInfoPage.h"
 #include "ui/components.h"
 #include "ui/controls.h"
 #include "ui/menu.h"
@@ -65,21 +66,8 @@ class TMainForm : public ui::Form {
   ui::TrayIcon* SystemTray = nullptr;
   ui::PopupMenu* SysTrayPopup = nullptr;
 
-  // Page "System Information".
-  ui::Label* labelCPUid = nullptr;
-  ui::Label* labelSupModes = nullptr;
-  ui::Label* labelWindowsVer = nullptr;
-  ui::Label* labelDXVers = nullptr;
-  ui::Label* physmem = nullptr;
-  ui::Label* freemem = nullptr;
-  ui::Label* labelRadeonType = nullptr;
-  ui::Label* labelamountmem = nullptr;
-  ui::Label* labelDriver = nullptr;
-  ui::Label* labelVersion = nullptr;
-  ui::Label* labelDesktop = nullptr;
-  ui::SpeedButton* speedclearreg = nullptr;
-
   // The pages of their subsystems, each on its tab sheet.
+  std::unique_ptr<sysinfo::SysInfoPage> sysInfoPage;
   std::unique_ptr<settings::SettingPages> settingPages;
   std::unique_ptr<overclock::OCPanel> ocPanel;
   std::unique_ptr<modes::CustomResPage> customResPage;
@@ -91,6 +79,15 @@ class TMainForm : public ui::Form {
   void SaveProfilesystrayClick();
   void OpenProfilesystrayClick();
   void Close1Click();
+
+  // Tray.
+  void ShowKestrelune1Click();
+  void Minimize1Click();
+  void Overclock1Click();
+
+  // Driver registry removal, after the warning.
+  void speedClearRegClick();
+  void removeDriverKeys();
 
   // Menu commands.
   void Options1Click();
@@ -106,9 +103,17 @@ class TMainForm : public ui::Form {
   void buildMenu();
   void buildTray();
   void setUpProfileDialogs();
-  void buildSysInfoPage();
   void buildPages();
   void wireHandlers();
+
+  // A fresh instance of a dialog that is made anew for every use; the one
+  // before it, closed by now, goes with its windows and timers.
+  template <class Dialog, class... Args>
+  void replaceDialog(Dialog*& slot, Args&... args) {
+    Dialog* previous = slot;
+    slot = &app().createForm<Dialog>(args...);
+    if (previous) app().releaseForm(*previous);
+  }
 
   void startRoutine();
   bool passVersionGate();

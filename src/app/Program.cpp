@@ -2,9 +2,9 @@
 
 #include "app/Confirm.h"
 #include "app/MainProg.h"
-#include "app/about.h"
-#include "app/att.h"
-#include "app/help.h"
+#include "app/AboutForm.h"
+#include "app/AttForm.h"
+#include "app/HelpForm.h"
 #include "modes/CusResForm.h"
 #include "settings/Options.h"
 

@@ -75,7 +75,7 @@ TEST_F(StartupFaults, AnUnreadableKeySwitchLeavesTheDriversValuesAndTheOwnValues
   const auto before = valuesFrom(Group::DirectX);
   TMainForm& f = start();
   EXPECT_EQ(1, shown("Invalid data type for 'Use_AltPath'"));
-  EXPECT_EQ("Cannot detect", f.labelDriver->text());
+  EXPECT_EQ("Cannot detect", f.sysInfoPage->labelDriver->text());
   EXPECT_TRUE(f.ocPanel->check8500OC->checked());
   EXPECT_TRUE(f.ocPanel->checkRunAtStartup->checked());
 
@@ -159,7 +159,7 @@ TEST_F(StartupFaults, AnEmptyDriverKeyIsNoKeyAtAll) {
       "\"Use_AltPath\"=dword:00000001\n\"AlternativePath\"=-\n"));
   sim_.registry.loadRegedit4("REGEDIT4\n[HKEY_LOCAL_MACHINE]\n\"drv\"=\"root\"\n");
   TMainForm& f = start();
-  EXPECT_EQ("", f.labelDriver->text());
+  EXPECT_EQ("", f.sysInfoPage->labelDriver->text());
   EXPECT_EQ("", settings::ResolveKeyPath(platform_, program_->app(), "5.1", "OGL"));
   EXPECT_EQ("", settings::ResolveKeyPath(platform_, program_->app(), "5.0", "OGLP"));
   touchEveryPageAndApply(f);

@@ -1,4 +1,4 @@
-#include "app/att.h"
+#include "app/AttForm.h"
 
 namespace kl::app {
 
@@ -27,6 +27,19 @@ TformAtt::TformAtt(ui::Application& app) : Form(app, "formAtt") {
   Button2->setModalResult(ui::ModalResult::Cancel);
   setDefaultButton(Button1);
   setCancelButton(Button2);
+  Button1->onClick = [this] { Button1Click(); };
+  // Every showing starts on "&Yes", so Enter chooses it whatever had the
+  // focus when the warning was last closed.
+  onShow = [this] { moveFocus(Button1); };
+  Button2->onClick = [this] { Button2Click(); };
+}
+
+void TformAtt::Button1Click() {
+  if (confirmed_) *confirmed_ = true;
+}
+
+void TformAtt::Button2Click() {
+  if (confirmed_) *confirmed_ = false;
 }
 
 }  // namespace kl::app
