@@ -118,7 +118,8 @@ TEST_F(EndToEnd, MousePressMarksModifiedSpaceBarDoesNotAndCancelWritesNothing) {
   const std::string before = state();
   click(vsync);
   EXPECT_TRUE(waitFor([&] { return textOf(main) == "Kestrelune *"; }));
-  EXPECT_EQ(BST_UNCHECKED, SendMessageA(vsync, BM_GETCHECK, 0, 0));
+  // The press marks the form, the release toggles: wait for the release too.
+  EXPECT_TRUE(waitFor([&] { return SendMessageA(vsync, BM_GETCHECK, 0, 0) == BST_UNCHECKED; }));
   click(findControl(main, "buttonCANCEL"));
   EXPECT_TRUE(program.ended());
   EXPECT_EQ(before, state());
