@@ -2,6 +2,8 @@
 // headless toolkit as a user would.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "app/Confirm.h"
 #include "app/MainProg.h"
 #include "app/Program.h"
@@ -198,7 +200,8 @@ TEST_F(MainWindow, StartsWithoutItsOwnKey) {
   EXPECT_EQ("Kestrelune", form.caption());
   EXPECT_EQ("Kestrelune ", form.statusBar->panels()[0].text);
   EXPECT_FALSE(form.ocPanel->checkRunAtStartup->checked());
-  EXPECT_FALSE(RegistryAccess(sim_.registry, platform::kHkeyCurrentUser).keyExists("Software\\Kestrelune"));
+  EXPECT_FALSE(
+      RegistryAccess(sim_.registry, platform::kHkeyCurrentUser).keyExists("Software\\Kestrelune"));
 }
 
 TEST_F(MainWindow, MousePressesMarkModifiedButTheSpaceBarDoesNot) {
@@ -218,7 +221,8 @@ TEST_F(MainWindow, MousePressesMarkModifiedButTheSpaceBarDoesNot) {
 
 TEST_F(MainWindow, WithoutTheHardwareDeviceTheOverclockingControlsAreDisabled) {
   TMainForm& form = start();
-  for (ui::CheckBox* box : {form.ocPanel->checkSync, form.ocPanel->check8500OC, form.ocPanel->checkRunAtStartup})
+  for (ui::CheckBox* box :
+       {form.ocPanel->checkSync, form.ocPanel->check8500OC, form.ocPanel->checkRunAtStartup})
     EXPECT_FALSE(box->enabled()) << box->name();
   user::press(*form.ocPanel->checkRunAtStartup);
   EXPECT_FALSE(form.settingsModified);
@@ -324,12 +328,63 @@ TEST_F(MainWindow, AnErrorInsideApplyEndsItWithTheMarkerSet) {
   TMainForm& form = start();
   form.ocPanel->check8500OC->setChecked(true);
   user::press(*form.settingPages->directX.checkEnableTruForm);
-  backend_.onModal("Confirmation", [](ui::Form&) { throw Error("Failed to set data for 'VSync'"); });
+  backend_.onModal("Confirmation",
+                   [](ui::Form&) { throw Error("Failed to set data for 'VSync'"); });
   user::press(*form.buttonApply);
   EXPECT_TRUE(messageShown("Failed to set data for 'VSync'"));
   EXPECT_EQ("Kestrelune *", form.caption());
   EXPECT_EQ("0", own("8500"));  // the step after the error did not run
   EXPECT_FALSE(program_->app().terminated());
+}
+
+// The mode lists come last in Apply, the refresh rates only once their page
+// was entered; a custom-resolution write that fails ends Apply there: what it
+// wrote before stays, the refresh rates are not touched, the marker stays.
+TEST_F(MainWindow, ModeListsComeLastAndOnlyAnEnteredRefreshRatePageIsApplied) {
+  for (std::uint32_t width : {800u, 1024u, 1280u})
+    sim_.display.addMode({width, width * 3 / 4, 16, 60});
+  for (std::uint32_t hz : {60u, 75u})
+    sim_.display.addDeviceMode("\\\\.\\DISPLAY1", {800, 600, 16, hz});
+  for (const char* prompt : {"formCusRes", "formRestartApplyRR"})
+    for (int i = 0; i < 4; ++i)
+      backend_.onModal(prompt, [](ui::Form& f) { user::press(*f.find("butOKCusRes")); });
+  TMainForm& form = start();
+  ASSERT_EQ(1u, form.refreshRatesPage->rows.size());
+  const auto lines = [&](const std::string& name) {
+    std::string found, line;
+    std::istringstream all(snapshot());
+    while (std::getline(all, line))
+      if (line.find("\"" + name) == 0) found += line + "\n";
+    return found;
+  };
+  const auto apply = [&] {
+    backend_.onModal("Confirmation", [](ui::Form& dialog) { user::closeBox(dialog); });
+    user::press(*form.buttonApply);
+  };
+
+  user::press(*form.settingPages->directX.checkEnableTruForm);
+  const std::string unlocked = lines("DALRestrictedModesBCD");
+  apply();
+  EXPECT_EQ(unlocked, lines("DALRestrictedModesBCD"));  // the page was never entered
+  EXPECT_EQ(0, backend_.modalCount("formRestartApplyRR"));
+  EXPECT_EQ("Kestrelune", form.caption());
+
+  user::pick(*form.refreshRatesPage->rows[0].rates, 1);  // 75 Hz: 60 is restricted
+  user::focus(*form.customResPage->listCusRes);
+  form.customResPage->listCusRes->userToggle(6);
+  const std::string fixed = lines("DALNonStandardModesBCD");
+  sim_.registry.refuseWritesOf("DALNonStandardModesBCD1");
+  apply();
+  EXPECT_TRUE(messageShown("Failed to set data for 'DALNonStandardModesBCD1'"));
+  EXPECT_NE(fixed, lines("DALNonStandardModesBCD"));  // the first name was written
+  EXPECT_EQ(unlocked, lines("DALRestrictedModesBCD"));
+  EXPECT_EQ("Kestrelune *", form.caption());
+
+  sim_.registry.refuseWritesOf("");
+  apply();
+  EXPECT_NE(unlocked, lines("DALRestrictedModesBCD"));
+  EXPECT_EQ(1, backend_.modalCount("formRestartApplyRR"));
+  EXPECT_EQ("Kestrelune", form.caption());
 }
 
 TEST_F(MainWindow, OkAppliesThenEnds) {
@@ -367,10 +422,14 @@ TEST_F(MainWindow, CancelAndExitEndWithoutWriting) {
 TEST_F(MainWindow, CreatesTheNineWindowsInOrderWithTheirCaptions) {
   start();
   const std::vector<std::pair<std::string, std::string>> expected = {
-      {"TMainForm", "Kestrelune"},           {"TformHelp", "Kestrelune Help"},
-      {"TformAtt", "Attention!"},            {"TformAbout", "About"},
-      {"TConfirmation", "Saving Configuration..."}, {"TformCusRes", "Custom Resolutions"},
-      {"TformOptions", "Options"},           {"TformRestartRR", "Restart Windows"},
+      {"TMainForm", "Kestrelune"},
+      {"TformHelp", "Kestrelune Help"},
+      {"TformAtt", "Attention!"},
+      {"TformAbout", "About"},
+      {"TConfirmation", "Saving Configuration..."},
+      {"TformCusRes", "Custom Resolutions"},
+      {"TformOptions", "Options"},
+      {"TformRestartRR", "Restart Windows"},
       {"TformRestartApplyRR", "Restart Windows"}};
   const auto& forms = program_->app().forms();
   ASSERT_EQ(expected.size(), forms.size());
