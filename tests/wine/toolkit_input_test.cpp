@@ -185,6 +185,51 @@ TEST_F(ToolkitTest, EditReportsTypingButNotTextFromCode) {
   EXPECT_EQ((Events{"editName.Change", "editName.Change"}), events);
 }
 
+// Without its editor the text takes no key; the arrows, which focus it, and
+// the up and down keys still step the value, and the control's events come.
+TEST_F(ToolkitTest, ASpinEditWithoutItsEditorTakesOnlyItsArrows) {
+  pages.setPageIndex(1);
+  spin.setValue(50);
+  spin.setEditorEnabled(false);
+  pump();
+  events.clear();
+  const HWND text = windowOf(spin);
+  EXPECT_TRUE(GetWindowLongPtrA(text, GWL_STYLE) & ES_READONLY);
+  RECT arrows{};
+  GetWindowRect(GetWindow(text, GW_HWNDNEXT), &arrows);
+  sendClick(POINT{(arrows.left + arrows.right) / 2, arrows.top + 3});  // the up arrow
+  pump();
+  EXPECT_EQ(51, spin.value());
+  // Wine's up-down steps again when its press highlight ends with the
+  // pointer still over it: the keys below are used with the pointer away.
+  const POINT away = centreOf(windowOf(first));
+  SetCursorPos(away.x, away.y);
+  pump();
+  EXPECT_EQ(text, GetFocus());
+  SendMessageA(text, EM_SETSEL, 0, -1);
+  keys({'7', VK_BACK, VK_DELETE});
+  EXPECT_EQ(51, spin.value());
+  EXPECT_EQ("51", textOf(text));
+  keys({VK_DOWN, VK_DOWN});
+  EXPECT_EQ(49, spin.value());
+  pump(600);  // no step comes later
+  EXPECT_EQ(49, spin.value());
+  EXPECT_EQ("49", textOf(text));
+  EXPECT_EQ((Events{"pages.Enter", "spinClock.Enter", "spinClock.Change", "spinClock.Change",
+                    "spinClock.Change"}),
+            events);
+  HDC dc = GetDC(text);  // drawn as an edit that takes input, not a grayed one
+  EXPECT_EQ(reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW)),
+            SendMessageA(GetParent(text), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                         reinterpret_cast<LPARAM>(text)));
+  ReleaseDC(text, dc);
+  spin.setEditorEnabled(true);
+  EXPECT_FALSE(GetWindowLongPtrA(text, GWL_STYLE) & ES_READONLY);
+  SendMessageA(text, EM_SETSEL, 0, -1);
+  keys({'2', '0'});
+  EXPECT_EQ(20, spin.value());
+}
+
 // --- Parity with the headless backend -------------------------------------
 
 TEST_F(ToolkitTest, ADisabledSpinEditTakesNoInput) {

@@ -1,8 +1,8 @@
 // The Win32 toolkit's modal forms, message boxes, errors and timers, also
 // over a long session of released forms.
-#include "toolkit_support.h"
-
 #include <thread>
+
+#include "toolkit_support.h"
 
 namespace kl::ui {
 namespace {
@@ -220,7 +220,6 @@ class BoxAnswerer {
   std::thread thread_;
 };
 
-
 BOOL CALLBACK countChild(HWND, LPARAM l) {
   ++*reinterpret_cast<int*>(l);
   return TRUE;
@@ -426,7 +425,6 @@ TEST_F(ToolkitTest, ShowingAFormThatIsUpBringsItToTheFront) {
   EXPECT_EQ(formWindow(), GetForegroundWindow());
   EXPECT_EQ(formWindow(), GetActiveWindow());
 }
-
 
 TEST_F(ToolkitTest, AnUnansweredYesNoBoxAnswersWithItsDefaultButton) {
   BoxAnswerer yes(3000);

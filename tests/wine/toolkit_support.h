@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 #include <shellapi.h>
 
-
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -69,7 +68,9 @@ inline std::string classOf(HWND hwnd) {
   return name;
 }
 
-inline HWND windowOf(const Control& control) { return static_cast<HWND>(Win32Backend::windowOf(control)); }
+inline HWND windowOf(const Control& control) {
+  return static_cast<HWND>(Win32Backend::windowOf(control));
+}
 
 // --- Real input -----------------------------------------------------------
 

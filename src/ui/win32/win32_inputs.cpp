@@ -313,8 +313,9 @@ void ProgressBarPeer::createWindow() {
 // The bar reads its style when it paints.
 void ProgressBarPeer::showStyle() {
   const LONG_PTR style = GetWindowLongPtrA(hwnd_, GWL_STYLE);
-  const LONG_PTR want = static_cast<ProgressBar&>(control_).smooth() ? style | PBS_SMOOTH
-                                                                      : style & ~LONG_PTR{PBS_SMOOTH};
+  const LONG_PTR want = static_cast<ProgressBar&>(control_).smooth()
+                            ? style | PBS_SMOOTH
+                            : style & ~LONG_PTR{PBS_SMOOTH};
   if (want == style) return;
   SetWindowLongPtrA(hwnd_, GWL_STYLE, want);
   InvalidateRect(hwnd_, nullptr, TRUE);
