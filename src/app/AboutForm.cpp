@@ -28,6 +28,8 @@ TformAbout::TformAbout(ui::Application& app, platform::Platform& platform)
   labelWebsite = &addLabel(box, "labelWebsite", "http://kestrelune.example.org/", 64, 160, 150);
   addLabel(box, "Label6", "Mail:", 10, 180, 50);
   labelMail = &addLabel(box, "labelMail", "kestrelune@example.org", 64, 180, 150);
+  labelWebsite->setLink(true);
+  labelMail->setLink(true);
   add<ui::Bevel>("Bevel3").setBounds(143, 210, 199, 2);
   Button1 = &ui::place<ui::Button>(*this, "Button1", "&Close", {277, 261, 75, 25});
   Button1->setModalResult(ui::ModalResult::Ok);

@@ -12,6 +12,7 @@ TConfirmation::TConfirmation(ui::Application& app) : Form(app, "Confirmation"), 
   text.setBounds(8, 11, 200, 13);
   progConfirm = &frame.add<ui::ProgressBar>("progConfirm");
   progConfirm->setBounds(10, 33, 272, 25);
+  progConfirm->setSmooth(true);
   progConfirm->setRange(0, 100);
   butOk = &frame.add<ui::Button>("butOk");
   butOk->setText("&Ok");

@@ -21,6 +21,7 @@ TformHelp::TformHelp(ui::Application& app, platform::Platform& platform)
   setStyle({"TformHelp", "Kestrelune Help", 713, 561, ui::BorderStyle::Sizeable, {false, true, true}});
   HelpPages = &add<ui::PageControl>("HelpPages");
   HelpPages->setBounds(0, 0, 713, 561);
+  HelpPages->setAnchors({true, true, true, true});
   tabHelp = &HelpPages->add<ui::TabSheet>("tabHelp");
   tabHelp->setText("Help");
   toolButton(*tabHelp, "SpeedButton2", "&Back", 0).onClick = [this] { SpeedButton2Click(); };
@@ -33,6 +34,7 @@ TformHelp::TformHelp(ui::Application& app, platform::Platform& platform)
   toolButton(*tabVersion, "SpeedButton4", "&Close", 0).onClick = [this] { SpeedButton3Click(); };
   webVersion = &tabVersion->add<ui::HtmlBrowser>("webVersion");
   webVersion->setBounds(0, 28, 705, 506);
+  HelpPages->onResize = [this] { HelpPagesResize(); };
   FormCreate();
 }
 

@@ -136,6 +136,7 @@ void DirectXPage::buildZBufferGroup(ui::Rect bounds) {
   auto& g = group(sheet(), "groupZBuff", " Z-Buffer Compression && Depth ", bounds);
   spinZCompres = &ui::place<ui::SpinEdit>(g, "spinZCompres", "", {12, 22, 50, 21});
   spinZCompres->setRange(0, 3);
+  spinZCompres->setEditorEnabled(false);
   spinZCompres->setValue(3);
   giveHint(*spinZCompres, "Determines the compression strength of data in the Z-Buffer",
            HintDisplay::Shown);

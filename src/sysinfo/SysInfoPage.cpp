@@ -83,6 +83,7 @@ void SysInfoPage::buildDriverGroup() {
   speedclearreg = &GroupBox3->add<ui::SpeedButton>("speedclearreg");
   speedclearreg->setText("Clear driver from registry");
   speedclearreg->setBounds(400, 28, 165, 25);
+  speedclearreg->setPicture("CLEARREG");
 }
 
 // ---- start-up

@@ -41,8 +41,42 @@ Control* Control::find(const std::string& name) {
 }
 
 void Control::setBounds(int left, int top, int width, int height) {
-  bounds_ = Rect{left, top, width, height};
-  notify(Property::Bounds);
+  applyBounds(Rect{left, top, width, height});
+  keepMargins();
+}
+
+void Control::setAnchors(Anchors anchors) {
+  anchors_ = anchors;
+  keepMargins();
+}
+
+void Control::applyBounds(const Rect& bounds, bool tellPeer) {
+  const bool resized = bounds.width != bounds_.width || bounds.height != bounds_.height;
+  bounds_ = bounds;
+  if (tellPeer) notify(Property::Bounds);
+  if (!resized) return;
+  for (Control* child : children_) child->followParent();
+  fire(onResize);
+}
+
+void Control::keepMargins() {
+  if (!parent_) return;
+  rightMargin_ = parent_->bounds_.width - bounds_.left - bounds_.width;
+  bottomMargin_ = parent_->bounds_.height - bounds_.top - bounds_.height;
+}
+
+// A control anchored to both edges of a direction keeps both distances (and
+// is never narrower than nothing); anchored to the far edge only, it moves.
+void Control::followParent() {
+  if (!anchors_.right && !anchors_.bottom) return;
+  Rect r = bounds_;
+  const int right = parent_->bounds_.width - rightMargin_;
+  const int bottom = parent_->bounds_.height - bottomMargin_;
+  if (anchors_.right && anchors_.left) r.width = std::max(0, right - r.left);
+  if (anchors_.right && !anchors_.left) r.left = right - r.width;
+  if (anchors_.bottom && anchors_.top) r.height = std::max(0, bottom - r.top);
+  if (anchors_.bottom && !anchors_.top) r.top = bottom - r.height;
+  applyBounds(r);
 }
 
 void Control::setText(const std::string& text) {

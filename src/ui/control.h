@@ -21,6 +21,13 @@ struct Rect {
   int left = 0, top = 0, width = 0, height = 0;
 };
 
+// The edges of its parent a control keeps its distance to when the parent's
+// size changes. Left and right: it grows and shrinks with the parent; right
+// only: it moves with the right edge; likewise top and bottom.
+struct Anchors {
+  bool left = true, top = true, right = false, bottom = false;
+};
+
 // What changed in a control; the peer reads the new state from the control.
 enum class Property {
   Text,
@@ -43,7 +50,8 @@ enum class Property {
   Modal,
   Alpha,
   DefaultButton,
-  WindowState
+  WindowState,
+  Style  // a look of the control's kind: a link label, a smooth bar, a spin edit's editor
 };
 
 class Peer {
@@ -86,8 +94,13 @@ class Control {
   // Depth-first search of this control and everything inside it.
   Control* find(const std::string& name);
 
+  // From code. A change of size raises OnResize and moves the anchored
+  // controls inside; the distances to the parent's edges that the anchors
+  // keep are taken from these bounds.
   void setBounds(int left, int top, int width, int height);
   const Rect& bounds() const { return bounds_; }
+  void setAnchors(Anchors anchors);
+  const Anchors& anchors() const { return anchors_; }
   void setText(const std::string& text);
   const std::string& text() const { return text_; }
   void setEnabled(bool enabled);
@@ -113,6 +126,9 @@ class Control {
 
   std::function<void()> onClick;
   std::function<void()> onEnter;
+  // The control's size changed, from code or because its form was resized
+  // by the user; the controls inside have followed their anchors already.
+  std::function<void()> onResize;
   std::function<void(MouseButton)> onMouseDown;
   std::function<void(MouseButton)> onMouseUp;
 
@@ -142,6 +158,10 @@ class Control {
   // (a window takes its child windows with it). For a form's destructor,
   // while the whole tree is still alive.
   void releasePeers();
+  // New bounds; the peer is told unless its window has them already (a
+  // size the user gave the window). A change of size moves the anchored
+  // children and raises OnResize.
+  void applyBounds(const Rect& bounds, bool tellPeer = true);
 
  private:
   Control* parent_;
@@ -151,7 +171,11 @@ class Control {
   std::unique_ptr<Peer> peer_;
   void detachPeers();
   void dropPeers();
+  void keepMargins();
+  void followParent();
   Rect bounds_;
+  Anchors anchors_;
+  int rightMargin_ = 0, bottomMargin_ = 0;  // to the parent's edges, for the anchors
   std::string text_, hint_;
   bool enabled_ = true, visible_ = true, showHint_ = false, bold_ = false;
 };

@@ -4,6 +4,17 @@
 
 namespace kl::ui {
 
+void Label::setLink(bool link) {
+  if (link == link_) return;
+  link_ = link;
+  notify(Property::Style);
+}
+
+void SpeedButton::setPicture(const std::string& resource) {
+  picture_ = resource;
+  notify(Property::Picture);
+}
+
 void Image::setPicture(const std::string& resource) {
   picture_ = resource;
   notify(Property::Picture);
@@ -100,9 +111,22 @@ void SpinEdit::setValue(int value) {
   fire(onChange);
 }
 
-void SpinEdit::userSetValue(int value) {
-  if (!effectivelyEnabled()) return;
+void SpinEdit::setEditorEnabled(bool enabled) {
+  if (enabled == editorEnabled_) return;
+  editorEnabled_ = enabled;
+  notify(Property::Style);
+}
+
+void SpinEdit::userTypeValue(int value) {
+  if (!effectivelyEnabled() || !editorEnabled_) return;
   guarded([&] { setValue(value); });
+}
+
+// Stepping from the end of a range wide as an int does not overflow.
+void SpinEdit::userStep(int steps) {
+  if (!effectivelyEnabled()) return;
+  const long long next = static_cast<long long>(value_) + steps;
+  guarded([&] { setValue(static_cast<int>(std::clamp<long long>(next, min_, max_))); });
 }
 
 void Edit::userType(const std::string& text) {
@@ -135,6 +159,12 @@ void CheckListBox::userToggle(int index) {
     setChecked(index, !checked_[index]);
     fire(onClickCheck);
   });
+}
+
+void ProgressBar::setSmooth(bool smooth) {
+  if (smooth == smooth_) return;
+  smooth_ = smooth;
+  notify(Property::Style);
 }
 
 void ProgressBar::setRange(int min, int max) {

@@ -13,6 +13,13 @@ class Label : public Control {
  public:
   using Control::Control;
   const char* kind() const override { return "Label"; }
+  // Shown as a link: blue, underlined, with the hand pointer over it. What
+  // a click opens is the program's OnClick.
+  void setLink(bool link);
+  bool isLink() const { return link_; }
+
+ private:
+  bool link_ = false;
 };
 
 class Bevel : public Control {
@@ -54,12 +61,14 @@ class Button : public Control {
   ModalResult modalResult_ = ModalResult::None;
 };
 
-// A flat button that does not take the focus.
+// A flat button that does not take the focus. Its picture (a bitmap
+// resource, the glyph) stands to the right of the caption; the colour of its
+// bottom-left pixel is transparent.
 class SpeedButton : public Control {
  public:
   using Control::Control;
   const char* kind() const override { return "SpeedButton"; }
-  void setPicture(const std::string& resource) { picture_ = resource; }
+  void setPicture(const std::string& resource);
   const std::string& picture() const { return picture_; }
 
  private:
@@ -144,6 +153,7 @@ class TrackBar : public Control {
   Orientation orientation_ = Orientation::Horizontal;
 };
 
+// A number with up and down arrows beside it.
 class SpinEdit : public Control {
  public:
   using Control::Control;
@@ -154,11 +164,21 @@ class SpinEdit : public Control {
   int value() const { return value_; }
   int min() const { return min_; }
   int max() const { return max_; }
+  // Off: its text takes no typing (nor pasting); only the arrows and the up
+  // and down keys change the value.
+  void setEditorEnabled(bool enabled);
+  bool editorEnabled() const { return editorEnabled_; }
   std::function<void()> onChange;
-  void userSetValue(int value);
+  // The user typed this value: refused while the editor is off; else kept
+  // inside the range, with OnChange when it changes.
+  void userTypeValue(int value);
+  // The arrows or the up and down keys: `steps` up (down when negative),
+  // kept inside the range, with OnChange when the value changes.
+  void userStep(int steps);
 
  private:
   int min_ = 0, max_ = 100, value_ = 0;
+  bool editorEnabled_ = true;
 };
 
 class Edit : public Control {
@@ -191,6 +211,9 @@ class ProgressBar : public Control {
  public:
   using Control::Control;
   const char* kind() const override { return "ProgressBar"; }
+  // Smooth: one continuous bar instead of blocks.
+  void setSmooth(bool smooth);
+  bool smooth() const { return smooth_; }
   void setRange(int min, int max);
   void setPosition(int position);
   int position() const { return position_; }
@@ -199,6 +222,7 @@ class ProgressBar : public Control {
 
  private:
   int min_ = 0, max_ = 100, position_ = 0;
+  bool smooth_ = false;
 };
 
 struct StatusPanel {

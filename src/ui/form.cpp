@@ -142,6 +142,13 @@ void Form::userWindowState(WindowState state) {
   windowState_ = state;
 }
 
+void Form::userResize(int clientWidth, int clientHeight) {
+  if (clientWidth == this->clientWidth() && clientHeight == this->clientHeight()) return;
+  guarded([&] {
+    applyBounds(Rect{bounds().left, bounds().top, clientWidth, clientHeight}, false);
+  });
+}
+
 // The chain of containers from the form down to `c`, outermost first.
 static std::vector<Control*> chainOf(Control* c) {
   std::vector<Control*> chain;

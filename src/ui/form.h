@@ -102,6 +102,10 @@ class Form : public Control {
   void userWindowState(WindowState state);
   // The main form with a visible tray icon that minimises to the tray.
   bool minimizesToTray() const;
+  // The window reports the client size the user gave it (dragging its
+  // frame, maximising, restoring): the form takes it without moving the
+  // window, the anchored controls follow, and OnResize is raised.
+  void userResize(int clientWidth, int clientHeight);
 
   std::function<void()> onShow;
   std::function<void()> onClose;

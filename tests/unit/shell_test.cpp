@@ -122,6 +122,24 @@ TEST_F(Shell, TheHelpWindowShowsTheInstalledDocuments) {
   EXPECT_FALSE(help.isShowing());
 }
 
+// The user drags the help window's frame: the page control fills it, and
+// both browsers are 8 pixels narrower and 55 lower than the page control.
+TEST_F(Shell, TheHelpBrowsersFollowTheWindowTheUserResizes) {
+  TformHelp& help = *program_->windows().formHelp;
+  form_->menuitemHelpClick();
+  user::resizeFrame(help, 900, 640);
+  EXPECT_EQ(900, help.HelpPages->bounds().width);
+  EXPECT_EQ(640, help.HelpPages->bounds().height);
+  for (ui::HtmlBrowser* browser : {help.HelpBrowser, help.webVersion}) {
+    EXPECT_EQ(892, browser->bounds().width) << browser->name();
+    EXPECT_EQ(585, browser->bounds().height) << browser->name();
+    EXPECT_EQ(28, browser->bounds().top) << browser->name();
+  }
+  user::press(*help.find("SpeedButton3"));
+  form_->menuitemHelpClick();  // the size is kept between showings
+  EXPECT_EQ(900, help.clientWidth());
+}
+
 // Each opening starts transparent and is fully opaque after 255 ticks; the
 // version line shows the registry's value; the links open what they show.
 TEST_F(Shell, AboutFadesInAndOpensItsLinks) {

@@ -2,6 +2,7 @@
 // headless backend.
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <stdexcept>
 
 #include "platform/error.h"
@@ -409,10 +410,10 @@ TEST_F(Toolkit, ADisabledSpinEditTakesNoInput) {
   int changes = 0;
   spin.onChange = [&] { ++changes; };
   spin.setEnabled(false);
-  spin.userSetValue(50);
+  spin.userTypeValue(50);
   EXPECT_EQ(10, spin.value());
   spin.setEnabled(true);
-  spin.userSetValue(50);
+  spin.userTypeValue(50);
   EXPECT_EQ(50, spin.value());
   EXPECT_EQ(1, changes);
 }
@@ -505,6 +506,94 @@ TEST_F(Toolkit, ShowingAFormThatIsUpRaisesNoSecondOnShow) {
   form_.hide();
   form_.show();
   EXPECT_EQ(2, shows);
+}
+
+// ---- resizing, anchors, spin edits without an editor
+
+// The page control anchored to every side follows the frame the user drags,
+// also down to nothing and back; a button anchored right and bottom moves;
+// OnResize comes once per change of size, not for a move.
+TEST_F(Toolkit, AnchoredControlsFollowTheFormTheUserResizes) {
+  form_.setBorder(BorderStyle::Sizeable, {});
+  form_.setClientSize(400, 300);
+  auto& pages = place<PageControl>(form_, "pages", "", {8, 8, 384, 250});
+  pages.setAnchors({true, true, true, true});
+  auto& close = place<Button>(form_, "close", "Close", {317, 267, 75, 25});
+  close.setAnchors({false, false, true, true});
+  std::vector<std::string> seen;
+  pages.onResize = [&] {
+    seen.push_back(std::to_string(pages.bounds().width) + "x" +
+                   std::to_string(pages.bounds().height));
+  };
+  int formResized = 0;
+  form_.onResize = [&] { ++formResized; };
+  form_.show();
+  user::resizeFrame(form_, 600, 450);
+  EXPECT_EQ(517, close.bounds().left);
+  EXPECT_EQ(417, close.bounds().top);
+  user::resizeFrame(form_, 10, 10);
+  EXPECT_EQ(-73, close.bounds().left);
+  user::resizeFrame(form_, 400, 300);
+  user::resizeFrame(form_, 400, 300);  // the same size again: nothing
+  EXPECT_EQ((std::vector<std::string>{"584x400", "0x0", "384x250"}), seen);
+  EXPECT_EQ(3, formResized);
+  EXPECT_EQ(8, pages.bounds().left);
+  EXPECT_EQ(317, close.bounds().left);
+  pages.setBounds(10, 8, 384, 250);  // moved, not resized
+  EXPECT_EQ(3u, seen.size());
+}
+
+// Only a sizeable frame can be dragged, and not while a modal form holds it.
+TEST_F(Toolkit, AFixedOrHeldFrameCannotBeResized) {
+  form_.setBorder(BorderStyle::Dialog, {});
+  form_.setClientSize(200, 100);
+  int resized = 0;
+  form_.onResize = [&] { ++resized; };
+  form_.show();
+  user::resizeFrame(form_, 300, 200);
+  EXPECT_EQ(200, form_.clientWidth());
+  form_.setBorder(BorderStyle::Sizeable, {});
+  auto& dialog = app_.createForm<Form>("dialog");
+  backend_.onModal("dialog", [&](Form& d) {
+    user::resizeFrame(form_, 300, 200);
+    user::closeBox(d);
+  });
+  dialog.showModal();
+  EXPECT_EQ(200, form_.clientWidth());
+  EXPECT_EQ(0, resized);
+  form_.onResize = [] { throw std::runtime_error("Layout failed"); };
+  user::resizeFrame(form_, 300, 200);  // an error in OnResize is shown, the size kept
+  EXPECT_EQ(300, form_.clientWidth());
+  ASSERT_EQ(1u, backend_.messages().size());
+  EXPECT_EQ("Layout failed", backend_.messages()[0].text);
+}
+
+// Without its editor a spin edit refuses what is typed; its arrows still
+// focus it (OnEnter), step inside the range and raise OnChange.
+TEST_F(Toolkit, ASpinEditWithoutItsEditorTakesOnlyItsArrows) {
+  auto& spin = form_.add<SpinEdit>("spin");
+  spin.setRange(0, 3);
+  spin.setValue(3);
+  spin.setEditorEnabled(false);
+  record(spin);
+  spin.onChange = [&] { events_.push_back("spin.change"); };
+  form_.show();
+  user::type(spin, 1);
+  EXPECT_EQ(3, spin.value());
+  user::spinArrows(spin, 1);  // at the top already
+  user::spinArrows(spin, -2);
+  EXPECT_EQ(1, spin.value());
+  user::spinArrows(spin, -5);
+  EXPECT_EQ(0, spin.value());
+  EXPECT_EQ((std::vector<std::string>{"spin.enter", "spin.change", "spin.change"}), events_);
+  spin.setEditorEnabled(true);
+  user::type(spin, 2);
+  EXPECT_EQ(2, spin.value());
+  auto& wide = form_.add<SpinEdit>("wide");
+  wide.setRange(0, std::numeric_limits<int>::max());
+  wide.setValue(std::numeric_limits<int>::max());
+  user::spinArrows(wide, 100);
+  EXPECT_EQ(std::numeric_limits<int>::max(), wide.value());
 }
 
 // ---- the tray, the shell, the browser

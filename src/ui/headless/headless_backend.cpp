@@ -191,6 +191,21 @@ void type(Edit& edit, const std::string& text) {
   edit.userType(text);
 }
 
+void type(SpinEdit& spin, int value) {
+  spin.userFocus();
+  spin.userTypeValue(value);
+}
+
+void spinArrows(SpinEdit& spin, int steps) {
+  spin.userFocus();
+  spin.userStep(steps);
+}
+
+void resizeFrame(Form& form, int clientWidth, int clientHeight) {
+  if (form.borderStyle() != BorderStyle::Sizeable || !form.takesInput()) return;
+  form.userResize(clientWidth, clientHeight);
+}
+
 void selectPage(PageControl& pages, int index) {
   pages.userMouseDown(MouseButton::Left);
   pages.userFocus();

@@ -96,6 +96,15 @@ void focus(Control& control);
 void pick(ComboBox& combo, int index);
 void drag(TrackBar& track, int position);
 void type(Edit& edit, const std::string& text);
+// A number typed into a spin edit (its text selected first), then the focus
+// leaving it.
+void type(SpinEdit& spin, int value);
+// Clicks on a spin edit's arrows, which focus its text: `steps` up, or down
+// when negative.
+void spinArrows(SpinEdit& spin, int steps);
+// The user drags the frame of a sizeable form (others cannot be resized) to
+// this client size.
+void resizeFrame(Form& form, int clientWidth, int clientHeight);
 // A click on a tab: down, focus on the page control, the page, up.
 void selectPage(PageControl& pages, int index);
 void closeBox(Form& form);

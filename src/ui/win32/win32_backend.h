@@ -11,7 +11,8 @@
 // its EDIT; a group box's and a tab sheet's on the container holding their controls;
 // an HTML browser's on its container, whose child is the "AtlAxWin" host of the
 // WebBrowser control or, where the system has no HTML engine, a read-only EDIT
-// whose text starts with the document's path.
+// whose text starts with the document's path. A speed button is a BUTTON,
+// owner-drawn when it has a glyph (the caption, the glyph to its right).
 //
 // The Win32 backend: every control a real standard window, the message loop
 // with the dialog manager's keyboard handling, message boxes, file dialogs

@@ -5,10 +5,19 @@ namespace kl::ui {
 namespace {
 
 // A bitmap resource of the module by name; null when there is none.
-HBITMAP loadBitmap(HINSTANCE instance, const std::string& name) {
+HBITMAP loadBitmap(HINSTANCE instance, const std::string& name, UINT flags = 0) {
   if (name.empty()) return nullptr;
-  return static_cast<HBITMAP>(LoadImageA(instance, name.c_str(), IMAGE_BITMAP, 0, 0, 0));
+  return static_cast<HBITMAP>(LoadImageA(instance, name.c_str(), IMAGE_BITMAP, 0, 0, flags));
 }
+
+// A glyph's bottom-left pixel is its transparent colour: Windows puts the
+// button face there (LR_LOADTRANSPARENT with LR_LOADMAP3DCOLORS, for
+// bitmaps of 256 colours or fewer), and maps its grays to the 3D colours.
+HBITMAP loadGlyph(HINSTANCE instance, const std::string& name) {
+  return loadBitmap(instance, name, LR_LOADTRANSPARENT | LR_LOADMAP3DCOLORS);
+}
+
+constexpr int kGlyphSpacing = 4;  // between the caption and the glyph
 
 WPARAM checkOf(CheckState state) {
   switch (state) {
@@ -39,6 +48,34 @@ bool StaticPeer::onCommand(UINT code) {
   if (code != STN_CLICKED) return false;
   control_.userClick();
   return true;
+}
+
+bool StaticPeer::isLink() const {
+  const auto* label = dynamic_cast<const Label*>(&control_);
+  return label && label->isLink();
+}
+
+void StaticPeer::sync(Property what) {
+  if (what != Property::Style) return WindowPeer::sync(what);
+  setFont(hwnd_);  // underlined or not; redraws, in the new colour too
+}
+
+// The system's brush and colours: nothing to free.
+bool StaticPeer::onColor(HDC dc, LRESULT* result) {
+  if (!isLink() || !control_.enabled()) return false;
+  SetTextColor(dc, RGB(0, 0, 255));
+  SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+  *result = reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+  return true;
+}
+
+// The hand is a shared system cursor.
+LRESULT StaticPeer::handleMessage(UINT msg, WPARAM w, LPARAM l) {
+  if (msg == WM_SETCURSOR && isLink() && LOWORD(l) == HTCLIENT) {
+    SetCursor(LoadCursor(nullptr, IDC_HAND));
+    return TRUE;
+  }
+  return WindowPeer::handleMessage(msg, w, l);
 }
 
 ImagePeer::~ImagePeer() {
@@ -112,10 +149,59 @@ SpeedButtonPeer::~SpeedButtonPeer() {
   if (bitmap_) DeleteObject(bitmap_);
 }
 
-void SpeedButtonPeer::createWindow() {
-  bitmap_ = loadBitmap(context_.instance(), static_cast<SpeedButton&>(control_).picture());
-  createControl("BUTTON", BS_PUSHBUTTON | BS_FLAT | (bitmap_ ? BS_BITMAP : 0));
-  if (bitmap_) SendMessageA(hwnd_, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap_));
+void SpeedButtonPeer::createWindow() { createControl("BUTTON", BS_PUSHBUTTON | BS_FLAT); }
+
+void SpeedButtonPeer::sync(Property what) {
+  if (what == Property::Picture) return showPicture();
+  WindowPeer::sync(what);
+  if (bitmap_ && (what == Property::Text || what == Property::Font || what == Property::Enabled))
+    InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+// Without a glyph the button class draws the flat button and its caption.
+void SpeedButtonPeer::showPicture() {
+  HBITMAP glyph = loadGlyph(context_.instance(), static_cast<SpeedButton&>(control_).picture());
+  if (bitmap_) DeleteObject(bitmap_);
+  bitmap_ = glyph;
+  const LONG_PTR style = GetWindowLongPtrA(hwnd_, GWL_STYLE) & ~LONG_PTR{BS_TYPEMASK | BS_FLAT};
+  SetWindowLongPtrA(hwnd_, GWL_STYLE, style | (bitmap_ ? BS_OWNERDRAW : BS_PUSHBUTTON | BS_FLAT));
+  InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+// The face, a thin raised edge (sunken while pressed), and the contents,
+// one pixel down and right while pressed.
+bool SpeedButtonPeer::onDrawItem(const DRAWITEMSTRUCT& item) {
+  if (!bitmap_) return false;
+  RECT area = item.rcItem;
+  FillRect(item.hDC, &area, GetSysColorBrush(COLOR_BTNFACE));
+  const bool pressed = (item.itemState & ODS_SELECTED) != 0;
+  DrawEdge(item.hDC, &area, pressed ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
+  if (pressed) OffsetRect(&area, 1, 1);
+  drawCaption(item.hDC, area, (item.itemState & ODS_DISABLED) != 0);
+  return true;
+}
+
+// The caption and the glyph side by side, centred together.
+void SpeedButtonPeer::drawCaption(HDC dc, const RECT& area, bool disabled) const {
+  const std::string& caption = control_.text();
+  HGDIOBJ oldFont = SelectObject(dc, context_.font(control_.bold()));
+  RECT text{};
+  DrawTextA(dc, caption.c_str(), -1, &text, DT_CALCRECT | DT_SINGLELINE);
+  BITMAP glyph{};
+  GetObjectA(bitmap_, sizeof glyph, &glyph);
+  const int gap = caption.empty() ? 0 : kGlyphSpacing;
+  const int left = area.left + (area.right - area.left - text.right - gap - glyph.bmWidth) / 2;
+  const int height = area.bottom - area.top;
+  const UINT state = disabled ? DSS_DISABLED : DSS_NORMAL;
+  SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+  SetBkMode(dc, TRANSPARENT);
+  DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(caption.c_str()),
+             static_cast<WPARAM>(caption.size()), left, area.top + (height - text.bottom) / 2,
+             text.right, text.bottom, DST_PREFIXTEXT | state);
+  DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(bitmap_), 0, left + text.right + gap,
+             area.top + (height - glyph.bmHeight) / 2, glyph.bmWidth, glyph.bmHeight,
+             DST_BITMAP | state);
+  SelectObject(dc, oldFont);
 }
 
 LRESULT SpeedButtonPeer::handleMessage(UINT msg, WPARAM w, LPARAM l) {

@@ -11,13 +11,14 @@
 namespace kl::ui {
 namespace {
 
-HFONT createDialogFont(LONG weight) {
+HFONT createDialogFont(LONG weight, bool underlined) {
   HDC screen = GetDC(nullptr);
   const int pixelsPerInch = GetDeviceCaps(screen, LOGPIXELSY);
   ReleaseDC(nullptr, screen);
   LOGFONTA font{};
   font.lfHeight = -MulDiv(8, pixelsPerInch, 72);
   font.lfWeight = weight;
+  font.lfUnderline = underlined ? TRUE : FALSE;
   font.lfCharSet = DEFAULT_CHARSET;
   std::strcpy(font.lfFaceName, "MS Sans Serif");
   return CreateFontIndirectA(&font);
@@ -39,15 +40,16 @@ Win32Context::Win32Context(HINSTANCE instance) : instance_(instance) {
   classes.dwICC = ICC_BAR_CLASSES | ICC_TAB_CLASSES | ICC_UPDOWN_CLASS | ICC_PROGRESS_CLASS |
                   ICC_LISTVIEW_CLASSES;
   InitCommonControlsEx(&classes);
-  font_ = createDialogFont(FW_NORMAL);
-  boldFont_ = createDialogFont(FW_BOLD);
+  for (int bold = 0; bold < 2; ++bold)
+    for (int underlined = 0; underlined < 2; ++underlined)
+      fonts_[bold][underlined] = createDialogFont(bold ? FW_BOLD : FW_NORMAL, underlined != 0);
   ensureClass(kContainerClass);
 }
 
 Win32Context::~Win32Context() {
   for (const std::string& name : classes_) UnregisterClassA(name.c_str(), instance_);
-  DeleteObject(font_);
-  DeleteObject(boldFont_);
+  for (auto& weight : fonts_)
+    for (HFONT font : weight) DeleteObject(font);
   // atl.dll stays loaded: its window procedure may outlive us in windows we
   // did not create.
   if (oleInitialised_)

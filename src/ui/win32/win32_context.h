@@ -29,8 +29,9 @@ class Win32Context {
   Win32Context& operator=(const Win32Context&) = delete;
 
   HINSTANCE instance() const { return instance_; }
-  // "MS Sans Serif" 8 point, regular or bold.
-  HFONT font(bool bold) const { return bold ? boldFont_ : font_; }
+  // "MS Sans Serif" 8 point, regular or bold, plain or underlined (links);
+  // shared by every control and freed with the context.
+  HFONT font(bool bold, bool underlined = false) const { return fonts_[bold][underlined]; }
   // A fresh child-window identifier; never IDOK or IDCANCEL, which the
   // dialog manager sends for Enter and Escape.
   int nextId() { return nextId_++; }
@@ -66,7 +67,7 @@ class Win32Context {
 
  private:
   HINSTANCE instance_;
-  HFONT font_ = nullptr, boldFont_ = nullptr;
+  HFONT fonts_[2][2] = {};  // [bold][underlined]
   int nextId_ = 100;
   std::set<std::string> classes_;
   std::vector<FormPeer*> forms_;

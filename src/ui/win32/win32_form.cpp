@@ -61,7 +61,9 @@ void FormPeer::createWindow() {
   Form* main = form().app().mainForm();
   if (main && main != &form())
     if (WindowPeer* mainPeer = fromControl(main)) owner = mainPeer->hwnd();
+  placing_ = true;
   createOwn(form().windowClass().c_str(), style(), exStyle(), owner, windowRect());
+  placing_ = false;
 }
 
 DWORD FormPeer::style() const {
@@ -103,7 +105,11 @@ RECT FormPeer::windowRect() const {
 
 // Also corrects for what AdjustWindowRectEx cannot know, such as a menu bar
 // that wraps onto a second line.
+// A maximised window keeps the size Windows gave it (and its restored size).
 void FormPeer::place() {
+  if (IsZoomed(hwnd_)) return;
+  const bool wasPlacing = placing_;
+  placing_ = true;
   const RECT r = windowRect();
   SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                SWP_NOZORDER | SWP_NOACTIVATE);
@@ -113,6 +119,7 @@ void FormPeer::place() {
   if (dw || dh)
     SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left + dw, r.bottom - r.top + dh,
                  SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+  placing_ = wasPlacing;
 }
 
 void FormPeer::sync(Property what) {
@@ -216,7 +223,10 @@ void FormPeer::attachMenu() {
   auto* menuPeer = menu ? dynamic_cast<MainMenuPeer*>(menu->peer()) : nullptr;
   HMENU handle = menuPeer ? menuPeer->handle() : nullptr;
   if (GetMenu(hwnd_) == handle) return;
+  const bool wasPlacing = placing_;
+  placing_ = true;
   SetMenu(hwnd_, handle);
+  placing_ = wasPlacing;
   place();
 }
 
@@ -394,6 +404,8 @@ LRESULT FormPeer::onSize(UINT msg, WPARAM w, LPARAM l) {
     default:
       break;
   }
+  // A size the user gave the window; ours are the form's already.
+  if (!placing_ && hwnd_ && w != SIZE_MINIMIZED) form().userResize(LOWORD(l), HIWORD(l));
   for (Control* child : form().children())
     if (WindowPeer* peer = fromControl(child)) peer->parentResized();
   return callDefault(msg, w, l);

@@ -137,6 +137,9 @@ void SpinEditPeer::sync(Property what) {
     case Property::Position:
       showValue();
       break;
+    case Property::Style:
+      SendMessageA(hwnd_, EM_SETREADONLY, !spin().editorEnabled(), 0);
+      break;
     case Property::Text:
       break;
     case Property::Enabled:
@@ -175,23 +178,46 @@ void SpinEditPeer::showValue() {
   SendMessageA(updown_, UDM_SETPOS32, 0, spin().value());
 }
 
-// Typing and the arrows both change the text. A value inside the range is
-// taken at once; anything else waits until the edit loses the focus, when
-// the control keeps it inside the range and the text shows the result.
+// Typing changes the text (the arrows are the control's, below). A value
+// inside the range is taken at once; anything else waits until the edit
+// loses the focus, when the control keeps it inside the range and the text
+// shows the result.
 bool SpinEditPeer::onCommand(UINT code) {
   int value = 0;
   const bool number = textValue(&value);
   if (code == EN_CHANGE) {
     if (number && value != spin().value() && value >= spin().min() && value <= spin().max())
-      spin().userSetValue(value);
+      spin().userTypeValue(value);
     return true;
   }
   if (code == EN_KILLFOCUS) {
-    if (number && value != spin().value()) spin().userSetValue(value);
+    if (number && value != spin().value()) spin().userTypeValue(value);
     if (hwnd_) showValue();
     return true;
   }
   return false;
+}
+
+// An arrow clicked or an up or down key: the control steps, and the up-down
+// is refused its own change (the text then shows the control's value). The
+// arrows focus the edit, as the spin edits of Windows programs do.
+bool SpinEditPeer::onNotify(const NMHDR& header, LRESULT* result) {
+  if (header.hwndFrom != updown_ || header.code != static_cast<UINT>(UDN_DELTAPOS)) return false;
+  const auto& change = reinterpret_cast<const NMUPDOWN&>(header);
+  if (GetFocus() != hwnd_ && IsWindowEnabled(hwnd_)) SetFocus(hwnd_);
+  if (hwnd_) spin().userStep(change.iDelta);
+  if (hwnd_) showValue();
+  *result = TRUE;
+  return true;
+}
+
+// A read-only edit is drawn as an ordinary one: it still takes the arrows.
+bool SpinEditPeer::onColor(HDC dc, LRESULT* result) {
+  if (spin().editorEnabled() || !control_.enabled()) return false;
+  SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+  SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+  *result = reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+  return true;
 }
 
 void EditPeer::createWindow() {
@@ -280,11 +306,27 @@ bool CheckListBoxPeer::onNotify(const NMHDR& header, LRESULT* result) {
   return true;
 }
 
-void ProgressBarPeer::createWindow() { createControl(PROGRESS_CLASSA, 0); }
+void ProgressBarPeer::createWindow() {
+  createControl(PROGRESS_CLASSA, static_cast<ProgressBar&>(control_).smooth() ? PBS_SMOOTH : 0);
+}
+
+// The bar reads its style when it paints.
+void ProgressBarPeer::showStyle() {
+  const LONG_PTR style = GetWindowLongPtrA(hwnd_, GWL_STYLE);
+  const LONG_PTR want = static_cast<ProgressBar&>(control_).smooth()
+                            ? style | PBS_SMOOTH
+                            : style & ~LONG_PTR{PBS_SMOOTH};
+  if (want == style) return;
+  SetWindowLongPtrA(hwnd_, GWL_STYLE, want);
+  InvalidateRect(hwnd_, nullptr, TRUE);
+}
 
 void ProgressBarPeer::sync(Property what) {
   auto& bar = static_cast<ProgressBar&>(control_);
   switch (what) {
+    case Property::Style:
+      showStyle();
+      break;
     case Property::Range:
       SendMessageA(hwnd_, PBM_SETRANGE32, bar.min(), bar.max());
       SendMessageA(hwnd_, PBM_SETPOS, bar.position(), 0);

@@ -69,6 +69,8 @@ class FormPeer : public WindowPeer {
   static LRESULT CALLBACK tooltipProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l);
   HWND tooltips_ = nullptr;
   HWND activeBeforeModal_ = nullptr;
+  // While we size the window ourselves its WM_SIZE is not the user's.
+  bool placing_ = false;
 };
 
 // The window under a screen point that a control's hint belongs to: the
@@ -151,13 +153,21 @@ class HtmlBrowserPeer : public ContainerPeer, public BrowserPeer {
   PageHistory fallbackHistory_;  // the pages the fallback text has shown
 };
 
-class StaticPeer : public WindowPeer {  // Label, Bevel
+// Label, Bevel. A link label draws its text in the link colour (through
+// the parent's WM_CTLCOLORSTATIC) and shows the hand pointer.
+class StaticPeer : public WindowPeer {
  public:
   using WindowPeer::WindowPeer;
   bool onCommand(UINT code) override;
+  bool onColor(HDC dc, LRESULT* result) override;
 
  protected:
   void createWindow() override;
+  void sync(Property what) override;
+  LRESULT handleMessage(UINT msg, WPARAM w, LPARAM l) override;
+
+ private:
+  bool isLink() const;
 };
 
 class ImagePeer : public WindowPeer {
@@ -189,17 +199,22 @@ class ButtonPeer : public WindowPeer {  // Button, CheckBox
 };
 
 // Flat, never takes the focus: it follows the mouse itself, since the
-// button class focuses on every press.
+// button class focuses on every press. With a glyph it is drawn by us
+// (BS_OWNERDRAW): the caption, then the glyph to its right.
 class SpeedButtonPeer : public WindowPeer {
  public:
   using WindowPeer::WindowPeer;
   ~SpeedButtonPeer() override;
+  bool onDrawItem(const DRAWITEMSTRUCT& item) override;
 
  protected:
   void createWindow() override;
+  void sync(Property what) override;
   LRESULT handleMessage(UINT msg, WPARAM w, LPARAM l) override;
 
  private:
+  void showPicture();
+  void drawCaption(HDC dc, const RECT& area, bool disabled) const;
   LRESULT onPress();
   LRESULT onMove(UINT msg, WPARAM w, LPARAM l);
   LRESULT onRelease(UINT msg, WPARAM w, LPARAM l);
@@ -243,12 +258,16 @@ class TrackBarPeer : public WindowPeer {
 
 // An EDIT with an up-down buddy; every change of value, typed or from the
 // arrows, arrives as the edit's EN_CHANGE.
+// With the editor off the EDIT is read-only (drawn as an ordinary one) and
+// the arrows step the control itself (UDN_DELTAPOS), so no typing reaches it.
 class SpinEditPeer : public WindowPeer {
  public:
   using WindowPeer::WindowPeer;
   ~SpinEditPeer() override;
   SpinEdit& spin() const { return static_cast<SpinEdit&>(control_); }
   bool onCommand(UINT code) override;
+  bool onNotify(const NMHDR& header, LRESULT* result) override;
+  bool onColor(HDC dc, LRESULT* result) override;
 
  protected:
   void createWindow() override;
@@ -294,6 +313,9 @@ class ProgressBarPeer : public WindowPeer {
  protected:
   void createWindow() override;
   void sync(Property what) override;
+
+ private:
+  void showStyle();
 };
 
 // Docks itself at the bottom of its parent, as status bars do.

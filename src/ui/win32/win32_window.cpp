@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "ui/application.h"
+#include "ui/controls.h"
 #include "ui/form.h"
 #include "ui/win32/win32_peers.h"
 
@@ -57,7 +58,7 @@ void WindowPeer::open() {
       Property::Range,   Property::Position,   Property::Items,   Property::ItemIndex,
       Property::Checked, Property::State,      Property::Panels,  Property::Picture,
       Property::Url,     Property::ActivePage, Property::Alpha,   Property::Modal,
-      Property::Visible};
+      Property::Style,   Property::Visible};
   for (Property what : kInitialState) changed(what);
 }
 
@@ -99,7 +100,9 @@ void WindowPeer::place() {
 }
 
 void WindowPeer::setFont(HWND window) const {
-  SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(context_.font(control_.bold())), TRUE);
+  const auto* label = dynamic_cast<const Label*>(&control_);
+  HFONT font = context_.font(control_.bold(), label && label->isLink());
+  SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 }
 
 void WindowPeer::updateTooltip() {
@@ -294,6 +297,7 @@ bool WindowPeer::isChildNotification(UINT msg) const {
     case WM_CTLCOLORLISTBOX:
     case WM_CTLCOLORSCROLLBAR:
     case WM_CTLCOLORSTATIC:
+    case WM_DRAWITEM:
       return true;
     default:
       return false;
@@ -309,6 +313,8 @@ LRESULT WindowPeer::onChildNotification(UINT msg, WPARAM w, LPARAM l) {
     case WM_HSCROLL:
     case WM_VSCROLL:
       return onChildScroll(msg, w, l);
+    case WM_DRAWITEM:
+      return onChildDrawItem(w, l);
     default:
       return onChildColor(msg, w, l);
   }
@@ -339,6 +345,13 @@ LRESULT WindowPeer::onChildColor(UINT msg, WPARAM w, LPARAM l) {
   LRESULT result = 0;
   if (child && child->onColor(reinterpret_cast<HDC>(w), &result)) return result;
   return callDefault(msg, w, l);
+}
+
+LRESULT WindowPeer::onChildDrawItem(WPARAM w, LPARAM l) {
+  const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(l);
+  WindowPeer* child = item && item->CtlType == ODT_BUTTON ? fromWindow(item->hwndItem) : nullptr;
+  if (child && child->onDrawItem(*item)) return TRUE;
+  return callDefault(WM_DRAWITEM, w, l);
 }
 
 }  // namespace kl::ui

@@ -41,6 +41,8 @@ class WindowPeer : public Peer {
   virtual bool onNotify(const NMHDR& /*header*/, LRESULT* /*result*/) { return false; }
   virtual bool onScroll(UINT /*code*/) { return false; }
   virtual bool onColor(HDC /*dc*/, LRESULT* /*result*/) { return false; }
+  // An owner-drawn control is to be drawn. True when drawn.
+  virtual bool onDrawItem(const DRAWITEMSTRUCT& /*item*/) { return false; }
   // The parent window changed size (docked controls follow it).
   virtual void parentResized() {}
 
@@ -92,6 +94,7 @@ class WindowPeer : public Peer {
   LRESULT onChildNotify(WPARAM w, LPARAM l);
   LRESULT onChildScroll(UINT msg, WPARAM w, LPARAM l);
   LRESULT onChildColor(UINT msg, WPARAM w, LPARAM l);
+  LRESULT onChildDrawItem(WPARAM w, LPARAM l);
   void updateTooltip();
   void takeFocus();
   static LRESULT CALLBACK subclassProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l);
