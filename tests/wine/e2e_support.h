@@ -250,7 +250,7 @@ class Kestrelune {
     setWindowsVersion(version);
     STARTUPINFOA si{};
     si.cb = sizeof si;
-    std::string command = "\"" + beside("Kestrelune.exe") + "\"";
+    std::string command = "\"" + (std::getenv("KL_E2E_PROGRAM") ? std::string(std::getenv("KL_E2E_PROGRAM")) : beside("Kestrelune.exe")) + "\"";
     started_ = CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                               &si, &process_);
   }

@@ -74,6 +74,9 @@ KL_READONLY_PROFILE=$(kl_readonly_profile) \
   kl_wine_gtest "platform contract tests under Wine" kl_contract_tests
 chattr -i "$KL_ROOT/build/wine-readonly/readonly.kpf" 2>/dev/null || true
 kl_wine_gtest "toolkit tests under Wine" kl_toolkit_tests
+# Setup, reinstall and uninstall; it leaves Kestrelune installed and sets KL_E2E_PROGRAM,
+# so the end-to-end tests drive the installed program.
+source "$KL_ROOT/tests/wine/installer.sh"
 kl_wine_screenshots
 kl_wine_report winxp 5.1
 kl_wine_report win2k 5.0

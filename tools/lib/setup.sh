@@ -42,5 +42,6 @@ kl_build_all() {
   mkdir -p "$KL_ROOT/build"
   kl_build native
   kl_build win64 -DCMAKE_TOOLCHAIN_FILE="$KL_ROOT/cmake/mingw-w64-x86_64.cmake"
-  kl_build win32 -DCMAKE_TOOLCHAIN_FILE="$KL_ROOT/cmake/mingw-w64-i686.cmake"
+  # The 32-bit build is the shipped one: small, stripped, its symbols apart.
+  kl_build win32 -DCMAKE_TOOLCHAIN_FILE="$KL_ROOT/cmake/mingw-w64-i686.cmake" -DKL_RELEASE=ON
 }

@@ -1,0 +1,85 @@
+// The program as the setup installs it (KL_E2E_PROGRAM names the installed
+// Kestrelune.exe; tests/wine/installer.sh runs this right after a silent
+// setup): it starts from its folder with the first-run reset, its help
+// documents are where its key says, and a sample profile opened by its bare
+// name from the profile dialog, which starts in the installation's
+// "Profiles", reaches the driver's registry.
+#include "e2e_support.h"
+
+namespace kl::e2e {
+namespace {
+
+class RestoreAtExit : public ::testing::Environment {
+ public:
+  void SetUp() override { SeededMachine::get(); }
+  void TearDown() override {
+    SeededMachine::get().restore();
+    setWindowsVersion("winxp");
+  }
+};
+const auto* const kRestoreAtExit = ::testing::AddGlobalTestEnvironment(new RestoreAtExit);
+
+std::string programText(const char* name) {
+  const std::string v = valueOf(HKEY_CURRENT_USER, "Software\\Kestrelune", name);
+  return v.rfind("1:", 0) == 0 ? std::string(v.c_str() + 2) : v;
+}
+
+bool fileExists(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+using Installed = EndToEnd;
+
+TEST_F(Installed, StartsWithTheFirstRunResetAndItsHelpIsWhereItsKeySays) {
+  const char* program = std::getenv("KL_E2E_PROGRAM");
+  ASSERT_NE(nullptr, program) << "KL_E2E_PROGRAM must name the installed Kestrelune.exe";
+  const std::string folder = programText("installpath");
+  ASSERT_EQ(folder + "Kestrelune.exe", program);
+  EXPECT_TRUE(fileExists(folder + "Help\\Help.htm"));
+  EXPECT_TRUE(fileExists(folder + "Help\\History.htm"));
+  EXPECT_TRUE(fileExists(folder + "OC\\StartupOverclock.exe"));
+  ASSERT_EQ("Yes", programText("FirstRun"));
+  const std::string driver = driverKey();
+  for (const char* name : {"DALRestrictedModesBCD", "DALRestrictedModesBCD1", "DALRestrictedModesBCD2",
+                           "DALRestrictedModesBCD3"})
+    setRaw(HKEY_LOCAL_MACHINE, driver, name, REG_BINARY, {0x06, 0x40, 0x04, 0x80, 0, 0, 0, 0x60});
+
+  Kestrelune kestrelune("winxp");
+  ASSERT_TRUE(kestrelune.started());
+  HWND main = kestrelune.waitWindow("Kestrelune");
+  ASSERT_NE(nullptr, main);
+  EXPECT_EQ("Kestrelune 1.60", textOf(findControl(main, "statusBar")));
+  EXPECT_TRUE(waitFor([] { return programText("FirstRun") == "No"; }));
+  for (const char* name : {"DALRestrictedModesBCD", "DALRestrictedModesBCD1", "DALRestrictedModesBCD2",
+                           "DALRestrictedModesBCD3"})
+    EXPECT_EQ("3:", valueOf(HKEY_LOCAL_MACHINE, driver, name)) << name;  // empty REG_BINARY
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(kestrelune.ended());
+}
+
+TEST_F(Installed, ASampleProfileOpenedByItsNameFromTheProfilesFolderApplies) {
+  const std::string driver = driverKey();
+  setText(HKEY_LOCAL_MACHINE, driver, "VSync", "1");
+  setText(HKEY_LOCAL_MACHINE, driver, "DisableHyperZ", "1");
+  Kestrelune kestrelune("winxp");
+  HWND main = kestrelune.waitWindow("Kestrelune");
+  ASSERT_NE(nullptr, main);
+  ctrlKey('O');
+  HWND dialog = kestrelune.waitWindow("Load Profile");
+  ASSERT_NE(nullptr, dialog);
+  RECT r;
+  GetWindowRect(dialog, &r);
+  SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);  // the keyboard follows the pointer
+  typeText("Best speed.kpf");
+  key(VK_RETURN);
+  confirmProgress(kestrelune, main);
+  EXPECT_EQ(textValue("0"), valueOf(HKEY_LOCAL_MACHINE, driver, "VSync"));
+  EXPECT_EQ(textValue("0"), valueOf(HKEY_LOCAL_MACHINE, driver, "DisableHyperZ"));
+  EXPECT_EQ(textValue("1"), valueOf(HKEY_LOCAL_MACHINE, driver, "FastZClearEnabled"));
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(kestrelune.ended());
+}
+
+}  // namespace
+}  // namespace kl::e2e
