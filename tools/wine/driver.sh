@@ -1,5 +1,5 @@
 # shellcheck shell=bash
-# The r6probe test driver in the Wine prefix: build/win64/bin/r6probe.sys, a kernel
+# The r6probe test driver in the Wine prefix: build/win64/bin/r6probe-sim.sys, a kernel
 # service that serves \\.\r6probe.vxd from the simulated card named by its
 # Parameters\Card value. A test fixture only; the product never installs it.
 #
@@ -19,7 +19,7 @@
 
 KL_DRIVER_SERVICE=r6probe
 KL_DRIVER_KEY='HKLM\System\CurrentControlSet\Services\r6probe'
-KL_DRIVER_FILE=$KL_ROOT/build/win64/bin/r6probe.sys
+KL_DRIVER_FILE=$KL_ROOT/build/win64/bin/r6probe-sim.sys
 KL_DRIVER_PROBE=$KL_ROOT/build/win64/bin/KlProbeTool.exe
 KL_DRIVER_WAIT=${KL_DRIVER_WAIT:-10}
 
