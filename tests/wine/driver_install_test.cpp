@@ -122,6 +122,16 @@ TEST(DriverInstall, TheInstallerRegistersTheRealDriverWhichFindsNoCardAndLeavesN
   EXPECT_EQ(openDevice(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 }
 
+// The program's start-up writes the registry (its first-run reset, the
+// start-up flags): the seeded machine is put back after each run, so the
+// tests after these start from it.
+class RestoreSeededMachine : public ::testing::Environment {
+ public:
+  void SetUp() override { SeededMachine::get(); }
+  void TearDown() override { SeededMachine::get().restore(); }
+};
+const auto* const kRestoreSeeded = ::testing::AddGlobalTestEnvironment(new RestoreSeededMachine);
+
 // Starts the program and checks whether its Overclocking page's controls are
 // enabled, as they are only with a device that answers.
 void expectOverclockPage(bool enabled) {
@@ -137,6 +147,7 @@ void expectOverclockPage(bool enabled) {
   }
   PostMessageA(main, WM_CLOSE, 0, 0);
   EXPECT_TRUE(program.ended());
+  SeededMachine::get().restore();
 }
 
 TEST(DriverInstall, WithTheRealDriverStoppedTheOverclockingPageIsDisabled) {
