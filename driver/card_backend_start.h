@@ -16,4 +16,9 @@ NTSTATUS startCardBackend(PCUNICODE_STRING serviceKey, CardBackend** backend);
 // request, from the unload routine.
 void stopCardBackend(CardBackend* backend);
 
+// Whether an open that carries no security context is let through. Only the
+// simulated card says yes: it runs under Wine, whose kernel passes none, and
+// is never installed on a real PC.
+bool acceptsUncheckedOpens();
+
 }  // namespace kl::driver

@@ -1,9 +1,10 @@
 // The kernel side of the r6probe device: creates \Device\r6probe and its
-// link \??\r6probe.vxd (opened as \\.\r6probe.vxd), accepts every open and
-// close, and hands each device control request to the shared dispatch over
-// the card backend this build links. Entry, dispatch and unload routines are
-// NTAPI: on i386 the kernel calls them as stdcall.
+// link \??\r6probe.vxd (opened as \\.\r6probe.vxd), lets administrators
+// and the system open it, and hands each device control request to the
+// shared dispatch over the card backend this build links. Entry, dispatch and
+// unload routines are NTAPI: on i386 the kernel calls them as stdcall.
 #include "card_backend_start.h"
+#include "device_security.h"
 #include "kernel_headers.h"
 #include "platform/sim/r6probe_protocol.h"
 #include "request_dispatch.h"
@@ -17,6 +18,7 @@ struct DeviceExtension {
   // must not interleave with another request on the same register.
   KMUTEX lock;
   CardBackend* card;
+  OpenerCheck openers;
 };
 
 constexpr WCHAR kDeviceName[] = L"\\Device\\r6probe";
@@ -45,7 +47,12 @@ NTSTATUS complete(PIRP irp, NTSTATUS status, ULONG_PTR information) {
   return status;
 }
 
-NTSTATUS NTAPI createOrClose(PDEVICE_OBJECT, PIRP irp) { return complete(irp, STATUS_SUCCESS, 0); }
+NTSTATUS NTAPI create(PDEVICE_OBJECT device, PIRP irp) {
+  auto* extension = static_cast<DeviceExtension*>(device->DeviceExtension);
+  return complete(irp, checkOpener(&extension->openers, irp, acceptsUncheckedOpens()), 0);
+}
+
+NTSTATUS NTAPI close(PDEVICE_OBJECT, PIRP irp) { return complete(irp, STATUS_SUCCESS, 0); }
 
 NTSTATUS NTAPI deviceControl(PDEVICE_OBJECT device, PIRP irp) {
   auto* extension = static_cast<DeviceExtension*>(device->DeviceExtension);
@@ -80,6 +87,11 @@ NTSTATUS createDevice(PDRIVER_OBJECT driver, CardBackend* card) {
   auto* extension = static_cast<DeviceExtension*>(device->DeviceExtension);
   KeInitializeMutex(&extension->lock, 0);
   extension->card = card;
+  status = initOpenerCheck(&extension->openers);
+  if (!NT_SUCCESS(status)) {
+    IoDeleteDevice(device);
+    return status;
+  }
   UNICODE_STRING link;
   RtlInitUnicodeString(&link, kLinkName);
   status = IoCreateSymbolicLink(&link, &name);
@@ -100,14 +112,12 @@ extern "C" NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING ser
   CardBackend* card = nullptr;
   NTSTATUS status = startCardBackend(serviceKey, &card);
   if (!NT_SUCCESS(status)) return status;
-  status = createDevice(driver, card);
-  if (!NT_SUCCESS(status)) {
-    stopCardBackend(card);
-    return status;
-  }
-  driver->MajorFunction[IRP_MJ_CREATE] = createOrClose;
-  driver->MajorFunction[IRP_MJ_CLOSE] = createOrClose;
+  // The routines are in place before the device can be opened.
+  driver->MajorFunction[IRP_MJ_CREATE] = create;
+  driver->MajorFunction[IRP_MJ_CLOSE] = close;
   driver->MajorFunction[IRP_MJ_DEVICE_CONTROL] = deviceControl;
   driver->DriverUnload = unload;
-  return STATUS_SUCCESS;
+  status = createDevice(driver, card);
+  if (!NT_SUCCESS(status)) stopCardBackend(card);
+  return status;
 }

@@ -113,6 +113,8 @@ NTSTATUS startCardBackend(PCUNICODE_STRING serviceKey, CardBackend** backend) {
   return STATUS_SUCCESS;
 }
 
+bool acceptsUncheckedOpens() { return true; }
+
 void stopCardBackend(CardBackend* backend) {
   auto* sim = static_cast<SimBackend*>(backend);
   sim->~SimBackend();

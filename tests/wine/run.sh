@@ -57,6 +57,7 @@ source "$KL_ROOT/tools/wine/driver.sh"
 kl_check "the r6probe test driver is installed and answers with the Radeon 8500" kl_wine_driver_setup
 kl_wine_gtest "r6probe device tests under Wine" kl_device_tests
 kl_check "the r6probe test driver runs the Radeon 8500 again" kl_wine_driver_card r8500
+source "$KL_ROOT/tests/wine/driver_install.sh"
 
 # Wine run as root writes to read-only files regardless of the attribute, so
 # the contract case for a file the user cannot write gets an immutable one.

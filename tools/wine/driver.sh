@@ -1,5 +1,5 @@
 # shellcheck shell=bash
-# The r6probe test driver in the Wine prefix: build/win64/bin/r6probe.sys, a kernel
+# The r6probe test driver in the Wine prefix: build/win64/bin/r6probe-sim.sys, a kernel
 # service that serves \\.\r6probe.vxd from the simulated card named by its
 # Parameters\Card value. A test fixture only; the product never installs it.
 #
@@ -14,12 +14,14 @@
 #   kl_wine_driver_start         starts the driver unless it runs, with the card the key names,
 #                                and waits until the device answers
 #   kl_wine_driver_stop          stops the driver; the device is then missing
+#   kl_wine_driver_uninstall     stops the driver and deletes its service (for tests that
+#                                install r6probe themselves); nothing to do without one
 #
 # Each returns non-zero after printing what failed and the command's last output lines.
 
 KL_DRIVER_SERVICE=r6probe
 KL_DRIVER_KEY='HKLM\System\CurrentControlSet\Services\r6probe'
-KL_DRIVER_FILE=$KL_ROOT/build/win64/bin/r6probe.sys
+KL_DRIVER_FILE=$KL_ROOT/build/win64/bin/r6probe-sim.sys
 KL_DRIVER_PROBE=$KL_ROOT/build/win64/bin/KlProbeTool.exe
 KL_DRIVER_WAIT=${KL_DRIVER_WAIT:-10}
 
@@ -149,6 +151,16 @@ kl_wine_driver_card() {
         return 1
     fi
     kl_wine_driver_stop && kl_wine_driver_start
+}
+
+kl_wine_driver_uninstall() {
+    kl__driver_ready kl_wine_driver_uninstall || return 1
+    kl__driver_image_path >/dev/null || return 0
+    kl_wine_driver_stop || return 1
+    if ! kl__driver_cmd sc delete "$KL_DRIVER_SERVICE"; then
+        kl__driver_fail "could not delete the service $KL_DRIVER_SERVICE" sc delete "$KL_DRIVER_SERVICE"
+        return 1
+    fi
 }
 
 kl_wine_driver_setup() {

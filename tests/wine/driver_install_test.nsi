@@ -1,0 +1,25 @@
+; A minimal installer around installer/driver.nsh, built for amd64 so that it
+; runs under wine64: the driver macros exactly as the product's installer
+; inserts them. makensis -DKL_DRIVER=... -DKL_SETUP=... -DKL_OUTFILE=...
+Unicode true
+Target amd64-unicode
+Name "Kestrelune driver installation test"
+OutFile "${KL_OUTFILE}"
+InstallDir "$PROGRAMFILES64\KlDriverTest"
+RequestExecutionLevel admin
+SilentInstall silent
+SilentUninstall silent
+
+!include "${__FILEDIR__}/../../installer/driver.nsh"
+
+Section "Driver"
+  SetOutPath "$INSTDIR"
+  !insertmacro KlInstallDriver "${KL_DRIVER}" "${KL_SETUP}"
+  WriteUninstaller "$INSTDIR\uninstall.exe"
+SectionEnd
+
+Section "Uninstall"
+  !insertmacro KlRemoveDriver
+  Delete "$INSTDIR\uninstall.exe"
+  RMDir "$INSTDIR"
+SectionEnd
