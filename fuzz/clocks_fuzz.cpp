@@ -75,6 +75,7 @@ void checkBar(const kl::ui::TrackBar& bar) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   Bench& b = bench();
+  b.device.card.clearRequests();  // the device's log of requests would grow without end
   FuzzedDataProvider in(data, size);
   p::RadeonCard& card = *b.device.card.card();
   card.writePllRegister(p::card_register::kPllDividers, ~0u, in.ConsumeIntegral<std::uint32_t>());

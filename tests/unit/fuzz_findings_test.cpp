@@ -1,8 +1,13 @@
 // Inputs the fuzzers (fuzz/) found faults with, each kept as a regular case
 // of the behaviour it broke.
 #include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
 
 #include "platform/error.h"
+#include "platform/sim/ini_engine.h"
 #include "platform/sim/memory_registry.h"
 
 namespace kl::platform {
@@ -31,6 +36,20 @@ TEST(FuzzFindings, MalformedRegedit4LeavesNoHandleOpenAndTheCountersAsTheyWere) 
   const std::uint8_t one[4] = {1, 0, 0, 0};
   EXPECT_EQ(kErrorAccessDenied, registry.setValue(key, "second", kRegDword, one, 4));
   registry.closeKey(key);
+}
+
+// A profile value read from a file with NUL bytes in it ends at the first
+// one, as the platform's functions hand it over; the error of a setting
+// that is then no number quotes the whole value read.
+TEST(FuzzFindings, AProfileValueEndsAtANulByte) {
+  char pattern[] = "/tmp/kl-nul-XXXXXX";
+  const std::string folder = mkdtemp(pattern);
+  const std::string file = folder + "/nul.kpf";
+  std::ofstream(file, std::ios::binary) << std::string("[DirectX]\nNPatchMode=\0\0iso\nVSync=1\0x\n", 37);
+  IniEngine ini;
+  EXPECT_EQ("", ini.getString("DirectX", "NPatchMode", "-1", file));
+  EXPECT_EQ("1", ini.getString("DirectX", "VSync", "-1", file));
+  std::filesystem::remove_all(folder);
 }
 
 }  // namespace
