@@ -1,12 +1,26 @@
 // Saving and opening profiles from the menu and from the tray.
 #include "app/MainProg.h"
 #include "settings/BindingGroups.h"
+#include "settings/Catalogues.h"
 
 namespace kl::app {
 
 namespace {
 constexpr char kProfile[] = "Profile";
+
+// True when the file holds a value of at least one setting, in its group's
+// section. A profile the program saved holds every group it had loaded,
+// "-1" for a setting not set.
+bool holdsSettings(platform::ProfileFiles& files, const std::string& file) {
+  const std::string absent = "\x01";  // comes back only when the key is absent
+  for (std::size_t g = 0; g < settings::kGroupCount; ++g) {
+    const settings::Catalogue& c = settings::catalogueOf(static_cast<settings::Group>(g));
+    for (const settings::BindingRow& row : c.rows)
+      if (files.getString(c.section, row.valueName, absent, file) != absent) return true;
+  }
+  return false;
 }
+}  // namespace
 
 void TMainForm::setUpProfileDialogs() {
   OpenProfile->title = "Load Profile";
@@ -35,13 +49,18 @@ void TMainForm::SaveProfilesystrayClick() {
 
 // A profile is applied at once: after loading (or a cancelled dialog) the
 // window is marked modified and Apply runs. A chosen file that does not
-// exist is refused: loading it would gray every box and the Apply after it
-// would delete every driver value.
+// exist, or that holds no setting at all (another kind of file, or one
+// damaged beyond reading), is refused: loading it would gray every box and
+// the Apply after it would delete every driver value.
 void TMainForm::menuitemOpenClick() {
   if (OpenProfile->execute()) {
     const std::string& file = OpenProfile->fileName;
-    if (!platform_.profiles.exists(file)) {
-      app().messageBox("The profile " + file + " does not exist.", app().title(),
+    const char* refusal = !platform_.profiles.exists(file) ? " does not exist."
+                          : !holdsSettings(platform_.profiles, file)
+                              ? " holds no Kestrelune settings."
+                              : nullptr;
+    if (refusal) {
+      app().messageBox("The profile " + file + refusal, app().title(),
                        ui::kMbOk | ui::kMbIconWarning);
       return;
     }

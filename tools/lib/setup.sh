@@ -3,10 +3,11 @@
 
 # xserver-xorg-core and xserver-xorg-video-dummy: the X server the Wine harness runs on
 # (tools/wine/xorg-crt.conf), a monitor with real display modes and refresh rates.
+# clang: its libFuzzer builds the fuzzers of tools/fuzz.
 KL_PACKAGES=(cmake g++ make g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-win32
              binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 wine wine64
              xserver-xorg-core xserver-xorg-video-dummy xdotool
-             imagemagick nsis googletest)
+             imagemagick nsis googletest clang)
 
 kl_die() {
   echo "" >&2

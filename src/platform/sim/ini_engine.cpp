@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -104,6 +105,8 @@ std::string IniEngine::getString(const std::string& section, const std::string& 
     const long at = findKey(lines, body, key);
     if (at >= 0 && lines[at].hasValue) result = unquote(lines[at].value);
   }
+  // The platform hands the value over as a C string: it ends at a NUL byte.
+  result.resize(std::min(result.find('\0'), result.size()));
   if (result.size() >= kProfileBufferChars) result.resize(kProfileBufferChars - 1);
   return result;
 }

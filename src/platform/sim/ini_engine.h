@@ -2,7 +2,8 @@
 // Our INI engine over real files, following the rules of the platform's
 // private-profile functions: case-insensitive sections and keys, spaces
 // around keys and values ignored, one pair of enclosing quotes dropped on
-// read, a key updated in place (keeping its stored spelling) with every other
+// read, a value ending at a NUL byte as the platform's C string does, a key
+// updated in place (keeping its stored spelling) with every other
 // line kept, a new key after the last entry of its section, a new section at
 // the end of the file. Every non-blank line that is not a header is a key,
 // ";..." lines included; a line without '=' is a key without a value; keys

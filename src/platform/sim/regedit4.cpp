@@ -129,12 +129,23 @@ bool parseData(const std::string& s, MemoryRegistry::Value* v) {
 }  // namespace
 
 void MemoryRegistry::loadRegedit4(const std::string& text) {
-  // Loading a fixture is not part of what a test observes.
-  const unsigned savedWrites = writes_, savedFailAt = failAt_;
+  // Loading a fixture is not part of what a test observes: however the load
+  // ends, also on malformed text, the write counters are as they were and
+  // no key stays open.
+  struct Restore {
+    MemoryRegistry& registry;
+    unsigned writes, failAt;
+    HKey current = 0;
+    ~Restore() {
+      if (current) registry.closeKey(current);
+      registry.writes_ = writes;
+      registry.failAt_ = failAt;
+    }
+  } restore{*this, writes_, failAt_};
   failAt_ = 0;
   const auto lines = logicalLines(text);
   bool headerSeen = false;
-  HKey current = 0;
+  HKey& current = restore.current;
   for (const auto& [lineNo, raw] : lines) {
     const std::string line = trimSpaces(raw);
     if (line.empty() || line[0] == ';') continue;
@@ -182,9 +193,6 @@ void MemoryRegistry::loadRegedit4(const std::string& text) {
     if (!parseData(data, &v)) malformed(lineNo, "bad value data");
     setValue(current, name, v.type, v.data.data(), static_cast<std::uint32_t>(v.data.size()));
   }
-  if (current) closeKey(current);
-  writes_ = savedWrites;
-  failAt_ = savedFailAt;
 }
 
 std::string MemoryRegistry::saveRegedit4() {
