@@ -31,6 +31,14 @@ Target ${ARCH}
 
 !include "MUI2.nsh"
 !include "LogicLib.nsh"
+!include "driver.nsh"
+
+; The hardware-access driver the setup installs: the build's r6probe.sys (the real
+; driver for the PC's Radeon) unless the build names another (the tests under Wine
+; install the simulated card's driver this way).
+!ifndef DRIVER
+  !define DRIVER "${BIN}\r6probe.sys"
+!endif
 
 Name "Kestrelune ${VERSION}"
 OutFile "${OUTFILE}"
@@ -128,8 +136,9 @@ Section "Kestrelune" SectionProgram
   File "Profiles\${SAMPLE_3}"
   SetOutPath "$INSTDIR"
 
-  ; DRIVER INSTALL STEP: the r6probe hardware-access driver and its service helper are
-  ; installed here, after the program files and before the registry values.
+  ; The r6probe hardware-access driver and its service helper, after the program files
+  ; and before the registry values.
+  !insertmacro KlInstallDriver "${DRIVER}" "${BIN}\DriverSetup.exe"
 
   ; The program's key. The program only opens it, so it must exist with these values; a
   ; reinstall leaves the user's "overclock", "8500", "AlternativePath", "Use_AltPath" and
@@ -172,8 +181,9 @@ FunctionEnd
 Section "Uninstall"
   SetShellVarContext current
 
-  ; DRIVER REMOVE STEP: the r6probe driver is stopped and removed here, before the files
-  ; (its service helper among them) go.
+  ; The r6probe driver is stopped and removed before the files (its service helper among
+  ; them) go.
+  !insertmacro KlRemoveDriver
 
   Delete "$INSTDIR\Kestrelune.exe"
   Delete "$INSTDIR\OC\StartupOverclock.exe"

@@ -34,7 +34,7 @@ kl_inst_expect() {
 kl_inst_files() { (cd "$1" 2>/dev/null && find . -type f | sed 's|^\./||' | LC_ALL=C sort); }
 
 kl_inst_program_files() {
-  printf '%s\n' "Help/Help.htm" "Help/History.htm" "Kestrelune.exe" "OC/StartupOverclock.exe" \
+  printf '%s\n' "DriverSetup.exe" "Help/Help.htm" "Help/History.htm" "Kestrelune.exe" "OC/StartupOverclock.exe" \
     "Profiles/Best image quality.kpf" "Profiles/Best speed.kpf" "Profiles/Driver defaults.kpf" \
     "Uninstall.exe" | LC_ALL=C sort
 }
@@ -126,6 +126,24 @@ kl_inst_reinstall_keeps_user_values() {
     kl_inst_check_files "$(kl_installed_dir)"
 }
 
+# The setup's driver: the file in the system's drivers folder and its kernel service running
+# (here the simulated card's driver, which answers without a Radeon).
+kl_inst_driver_file() { printf '%s\n' "$WINEPREFIX/drive_c/windows/system32/drivers/r6probe.sys"; }
+kl_inst_driver_installed() {
+  local state
+  cmp "$(kl_inst_driver_file)" "$KL_ROOT/build/win64/bin/r6probe-sim.sys" || return 1
+  state=$(kl_wine_run --timeout 60 sc query r6probe 2>&1 | tr -d '\r')
+  grep -q 'RUNNING' <<<"$state" && return 0
+  echo "   the service r6probe is not running:" >&2
+  sed 's/^/     /' <<<"$state" | tail -n 8 >&2
+  return 1
+}
+kl_inst_driver_removed() {
+  [ ! -e "$(kl_inst_driver_file)" ] || { echo "   $(kl_inst_driver_file) is still there" >&2; return 1; }
+  ! kl_inst_key_exists 'HKLM\System\CurrentControlSet\Services\r6probe' ||
+    { echo "   the service r6probe is still registered" >&2; return 1; }
+}
+
 # Uninstalling keeps what is the user's: a saved profile and the removal backups.
 kl_inst_uninstall_keeps_user_files() {
   local dir
@@ -185,7 +203,8 @@ kl_check "the shipped 32-bit programs are stripped and their symbols kept in .de
 kl_check "the 32-bit setup program builds from the shipped programs" \
   kl_build_installer x86-unicode "$KL_ROOT/build/win32/bin" "$kl_setup32"
 kl_check "the 64-bit setup program builds" \
-  kl_build_installer amd64-unicode "$KL_ROOT/build/win64/bin" "$kl_setup64"
+  kl_build_installer amd64-unicode "$KL_ROOT/build/win64/bin" "$kl_setup64" \
+    "$KL_ROOT/build/win64/bin/r6probe-sim.sys"
 
 kl_wine_set_version winxp
 kl_inst_remove_everything
@@ -198,12 +217,14 @@ kl_check "it creates the program key with exactly installpath, version, FirstRun
 kl_check "it creates the Add/Remove Programs entry" kl_inst_check_entry "$KL_INSTALLED_WIN"
 kl_check "it creates the three start-menu shortcuts" kl_inst_check_menu
 kl_check "it registers no start-up program" kl_inst_no_run_value
+kl_check "it installs the r6probe driver and starts its kernel service" kl_inst_driver_installed
 
 export KL_E2E_PROGRAM="$KL_INSTALLED_WIN\\Kestrelune.exe"
 kl_wine_gtest "the installed program under Wine" kl_install_tests
 kl_check "a reinstall keeps the user's values and restores the installer's" kl_inst_reinstall_keeps_user_values
 kl_check "a silent uninstall removes everything but a saved profile and the backups" \
   kl_inst_uninstall_keeps_user_files
+kl_check "the uninstall stops and removes the r6probe driver" kl_inst_driver_removed
 kl_check "a setup into another folder (/D=) and its uninstall" kl_inst_other_folder
 
 # The end-to-end tests that follow run against a fresh installation.
