@@ -21,6 +21,14 @@ bool openDriverKey(RegistryAccess& reg, const std::string& path, bool create) {
   return !p.empty() && reg.openKey("\\" + p, create);
 }
 
+// For the reads: full access as every operation asks, or, where that is
+// refused, read access.
+bool openForReading(RegistryAccess& reg, const std::string& path) {
+  if (openDriverKey(reg, path, false)) return true;
+  const std::string p = relative(path);
+  return !p.empty() && reg.openKeyReadOnly("\\" + p);
+}
+
 [[noreturn]] void refuseWrite(const std::string& name) {
   throw Error(formatMessage("Failed to set data for '%s'", name));
 }
@@ -32,14 +40,14 @@ TRegKey::TRegKey(platform::Registry& registry, std::string path, std::string val
 
 std::string TRegKey::ReadString() const {
   RegistryAccess reg(registry_, platform::kHkeyLocalMachine);
-  if (!openDriverKey(reg, path_, false)) return "-1";
+  if (!openForReading(reg, path_)) return "-1";
   const std::string text = reg.readString(valueName_);
   return text.empty() ? "-1" : text;
 }
 
 std::int32_t TRegKey::ReadInteger() const {
   RegistryAccess reg(registry_, platform::kHkeyLocalMachine);
-  if (!openDriverKey(reg, path_, false)) return -1;
+  if (!openForReading(reg, path_)) return -1;
   try {
     return reg.readInteger(valueName_);
   } catch (const Error&) {
@@ -49,7 +57,7 @@ std::int32_t TRegKey::ReadInteger() const {
 
 int TRegKey::ReadBinaryFlag() const {
   RegistryAccess reg(registry_, platform::kHkeyLocalMachine);
-  if (!openDriverKey(reg, path_, false)) return -1;
+  if (!openForReading(reg, path_)) return -1;
   const auto kind = reg.getDataType(valueName_);
   const int size = reg.getDataSize(valueName_);
   if (size <= 0 || kind == platform::RegDataType::String ||
@@ -88,8 +96,14 @@ void TRegKey::WriteBinaryFlag(const std::string& name, int state) const {
 }
 
 void TRegKey::DeleteValue(const std::string& path, const std::string& name) const {
-  RegistryAccess reg(registry_, platform::kHkeyLocalMachine);
-  if (openDriverKey(reg, path, false)) reg.deleteValue(name);
+  {
+    RegistryAccess reg(registry_, platform::kHkeyLocalMachine);
+    if (openDriverKey(reg, path, false) && reg.deleteValue(name)) return;
+  }
+  const std::string p = relative(path);
+  if (p.empty()) return;
+  RegistryAccess check(registry_, platform::kHkeyLocalMachine);
+  if (check.openKeyReadOnly("\\" + p) && check.valueExists(name)) refuseWrite(name);
 }
 
 }  // namespace kl::settings
