@@ -21,14 +21,6 @@ bool openDriverKey(RegistryAccess& reg, const std::string& path, bool create) {
   return !p.empty() && reg.openKey("\\" + p, create);
 }
 
-// For the reads: full access as every operation asks, or, where that is
-// refused, read access.
-bool openForReading(RegistryAccess& reg, const std::string& path) {
-  if (openDriverKey(reg, path, false)) return true;
-  const std::string p = relative(path);
-  return !p.empty() && reg.openKeyReadOnly("\\" + p);
-}
-
 [[noreturn]] void refuseWrite(const std::string& name) {
   throw Error(formatMessage("Failed to set data for '%s'", name));
 }
@@ -40,14 +32,14 @@ TRegKey::TRegKey(platform::Registry& registry, std::string path, std::string val
 
 std::string TRegKey::ReadString() const {
   RegistryAccess reg(registry_, platform::kHkeyLocalMachine);
-  if (!openForReading(reg, path_)) return "-1";
+  if (!openDriverKey(reg, path_, false)) return "-1";
   const std::string text = reg.readString(valueName_);
   return text.empty() ? "-1" : text;
 }
 
 std::int32_t TRegKey::ReadInteger() const {
   RegistryAccess reg(registry_, platform::kHkeyLocalMachine);
-  if (!openForReading(reg, path_)) return -1;
+  if (!openDriverKey(reg, path_, false)) return -1;
   try {
     return reg.readInteger(valueName_);
   } catch (const Error&) {
@@ -57,7 +49,7 @@ std::int32_t TRegKey::ReadInteger() const {
 
 int TRegKey::ReadBinaryFlag() const {
   RegistryAccess reg(registry_, platform::kHkeyLocalMachine);
-  if (!openForReading(reg, path_)) return -1;
+  if (!openDriverKey(reg, path_, false)) return -1;
   const auto kind = reg.getDataType(valueName_);
   const int size = reg.getDataSize(valueName_);
   if (size <= 0 || kind == platform::RegDataType::String ||

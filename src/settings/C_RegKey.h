@@ -1,10 +1,7 @@
 #pragma once
 // One value of the display driver: a key path below HKEY_LOCAL_MACHINE and a
 // value name. No handle is kept: every operation opens the key (full
-// access), does one read, write or delete, and closes it again. A read whose
-// key refuses full access (a user without administrator rights) opens it
-// for reading instead, so such a user sees the driver's settings as they
-// are rather than all "not set", and a profile saved then holds them.
+// access), does one read, write or delete, and closes it again.
 #include <cstdint>
 #include <string>
 
