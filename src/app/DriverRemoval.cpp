@@ -101,7 +101,8 @@ bool backUp(platform::Platform& p, ui::Application& app, const std::optional<Dri
 
 bool keyExists(platform::Registry& registry, const std::string& path) {
   HKey key = 0;
-  if (registry.openKey(kHkeyLocalMachine, path, platform::kKeyRead, &key) != platform::kErrorSuccess)
+  if (registry.openKey(kHkeyLocalMachine, path, platform::kKeyRead, &key) !=
+      platform::kErrorSuccess)
     return false;
   registry.closeKey(key);
   return true;
@@ -118,8 +119,10 @@ void reportKeysLeft(platform::Platform& p, ui::Application& app,
   if (left.empty()) return;
   std::string list;
   for (const auto& key : left) list += (list.empty() ? "" : ", ") + ("HKEY_LOCAL_MACHINE\\" + key);
-  app.showMessage("Some of the driver's registry keys could not be removed, probably for lack of "
-                  "administrator rights: " + list + ".");
+  app.showMessage(
+      "Some of the driver's registry keys could not be removed, probably for lack of "
+      "administrator rights: " +
+      list + ".");
 }
 
 std::string notLocatedText(const std::string& base) {

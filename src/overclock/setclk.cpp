@@ -82,7 +82,8 @@ enum class Space { Pll, Mmio };
 void requireWritten(bool written, Space space, std::uint32_t target) {
   if (written) return;
   char text[96];
-  std::snprintf(text, sizeof text, "Cannot program the card: r6probe refused the write to %s 0x%0*X",
+  std::snprintf(text, sizeof text,
+                "Cannot program the card: r6probe refused the write to %s 0x%0*X",
                 space == Space::Pll ? "PLL register" : "register", space == Space::Pll ? 2 : 4,
                 static_cast<unsigned>(target));
   throw Error(text);

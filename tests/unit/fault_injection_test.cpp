@@ -81,7 +81,8 @@ class Machine {
     own("\"installpath\"=\"" + escaped(this->folder + "/") + "\"\n");
     regedit(std::string("[HKEY_LOCAL_MACHINE\\") + kAtiKey +
             "\\Desktop\\{5E9A5D46-1B0C-4C5E-9F3B-2A6C1E8D7F01}]\n\"Rotation\"=hex:01,00,00,00\n"
-            "[HKEY_LOCAL_MACHINE\\" + kAtiKey + "\\CDS\\0000\\0\\MEMORY]\n\"Size\"=\"64.00\"\n");
+            "[HKEY_LOCAL_MACHINE\\" +
+            kAtiKey + "\\CDS\\0000\\0\\MEMORY]\n\"Size\"=\"64.00\"\n");
     driver("\"TableFogEnable\"=\"\"\n\"ExportWBuffer\"=\"1\"\n");
     driver("\"OGLEnableHWPageFlip\"=dword:ffffffff\n", "\\OpenGL");  // grayed: Apply deletes it
     for (std::uint32_t hz : {60u, 75u, 85u}) {
@@ -98,7 +99,9 @@ class Machine {
   }
 
   void regedit(const std::string& text) { sim.registry.loadRegedit4("REGEDIT4\n\n" + text); }
-  void own(const std::string& values) { sim.registry.loadRegedit4(testing::programKeyRegedit(values)); }
+  void own(const std::string& values) {
+    sim.registry.loadRegedit4(testing::programKeyRegedit(values));
+  }
   void driver(const std::string& values, const std::string& subkey = "") {
     regedit(std::string("[HKEY_LOCAL_MACHINE\\") + testing::kDriverKey + subkey + "]\n" + values);
   }
@@ -172,9 +175,8 @@ class FaultInjection : public ::testing::Test {
     return fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm") : fs::temp_directory_path();
   }
   fs::path base() const {
-    return temporaryFolder() /
-           ("kl-faults-" + std::to_string(getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    return temporaryFolder() / ("kl-faults-" + std::to_string(getpid()) + "-" +
+                                ::testing::UnitTest::GetInstance()->current_test_info()->name());
   }
 
   // One run with write `failAt` failing (0: none).
@@ -274,8 +276,11 @@ std::size_t lastIndexOf(const Log& log, const std::string& part) {
 // last write; the refresh rates' prompt a complete Apply.
 Expected applyRule(const Outcome& clean, std::size_t at) {
   if (contains(clean.writes[at], "Software\\Kestrelune\\8500 = "))
-    return {without(clean.writes, at), {"Cannot write overclock data to registry"}, false,
-            clean.prompts, {}};
+    return {without(clean.writes, at),
+            {"Cannot write overclock data to registry"},
+            false,
+            clean.prompts,
+            {}};
   // The refresh rates prompt for a restart once their list is cleared, before
   // they append to it.
   const std::size_t cleared = firstIndexOf(clean.writes, "\\DALRestrictedModesBCD3 = ");
@@ -350,8 +355,9 @@ TEST_F(FaultInjection, StartUpWithTheFirstRunResetAndTheFlagWrites) {
 }
 
 TEST_F(FaultInjection, ApplyWithEveryStep) {
-  Sequence s{"Apply (seven groups, start-up overclock registered, card type, custom "
-             "resolutions, refresh rates)"};
+  Sequence s{
+      "Apply (seven groups, start-up overclock registered, card type, custom "
+      "resolutions, refresh rates)"};
   s.act = [](Machine& m, Log&) { touchEverythingAndApply(m, true); };
   s.rule = applyRule;
   runEveryFault(s);
@@ -491,9 +497,7 @@ bool isAncestorDeletion(const std::string& write, const std::string& failed) {
 
 TEST_F(FaultInjection, DriverRemovalWithItsBackup) {
   Sequence s{"driver removal with its backup"};
-  s.prepare = [](Machine& m) {
-    m.driver("\"x\"=\"y\"\n", "\\Settings\\Nested");
-  };
+  s.prepare = [](Machine& m) { m.driver("\"x\"=\"y\"\n", "\\Settings\\Nested"); };
   s.act = [](Machine& m, Log& outcome) {
     m.backend.onModal("formAtt", [](ui::Form& f) { user::press(*f.find("Button1")); });
     m.backend.answerMessage(ui::kIdNo);  // no removal without a backup
@@ -508,10 +512,10 @@ TEST_F(FaultInjection, DriverRemovalWithItsBackup) {
       return Expected{prefix(clean.writes, at),
                       {"The driver's registry keys could not be backed up before removing "
                        "them: " +
-                           std::string(folder ? "the folder \"" : "the file \"") + path +
-                           "\" could not " + (folder ? "be created" : "be written") +
-                           ": Access is denied.\n\nRemove them anyway? Without a backup they "
-                           "cannot be restored."},
+                       std::string(folder ? "the folder \"" : "the file \"") + path +
+                       "\" could not " + (folder ? "be created" : "be written") +
+                       ": Access is denied.\n\nRemove them anyway? Without a backup they "
+                       "cannot be restored."},
                       false,
                       {},
                       {"button enabled"}};
@@ -526,7 +530,8 @@ TEST_F(FaultInjection, DriverRemovalWithItsBackup) {
     const std::string left = contains(w, kAtiKey) ? kAtiKey : videoKey;
     return Expected{writes,
                     {"Some of the driver's registry keys could not be removed, probably for lack "
-                     "of administrator rights: HKEY_LOCAL_MACHINE\\" + left + "."},
+                     "of administrator rights: HKEY_LOCAL_MACHINE\\" +
+                     left + "."},
                     false,
                     {},
                     {}};
@@ -539,8 +544,8 @@ TEST_F(FaultInjection, TheStartupProgram) {
   s.prepare = [](Machine& m) { m.regedit(kStoredOverclock); };
   s.isStartup = true;  // no main window: the program runs alone at logon
   s.act = [](Machine& m, Log& outcome) {
-    outcome.push_back("exit " + std::to_string(static_cast<int>(
-                                    overclock::RunStartupOverclock(m.platform))));
+    outcome.push_back("exit " +
+                      std::to_string(static_cast<int>(overclock::RunStartupOverclock(m.platform))));
   };
   s.rule = [](const Outcome& clean, std::size_t at) {
     return Expected{prefix(clean.writes, at), {}, std::nullopt, {}, {"exit 8"}};

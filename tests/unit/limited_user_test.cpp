@@ -30,7 +30,8 @@ class LimitedUser : public testing::SettingsTest {
     sim_.registry.loadRegedit4(
         testing::programKeyRegedit("\"installpath\"=\"" + escaped(profile("")) + "\"\n"));
     sim_.device.installCard(platform::catalogueCard(platform::CatalogueCard::Radeon8500));
-    for (std::uint32_t hz : {60u, 75u}) sim_.display.addDeviceMode("\\\\.\\DISPLAY1", {800, 600, 16, hz});
+    for (std::uint32_t hz : {60u, 75u})
+      sim_.display.addDeviceMode("\\\\.\\DISPLAY1", {800, 600, 16, hz});
     for (std::uint32_t w : {800u, 1024u, 1280u}) sim_.display.addMode({w, w * 3 / 4, 16, 60});
     sim_.registry.setReadOnly(platform::kHkeyLocalMachine, true);
     sim_.watchWrites();

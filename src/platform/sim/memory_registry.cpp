@@ -31,7 +31,7 @@ bool splitPath(const std::string& path, std::vector<std::string>* parts) {
 // as hex bytes.
 std::string describeData(std::uint32_t type, const std::uint8_t* data, std::uint32_t size) {
   if (type == kRegSz || type == kRegExpandSz) {
-    std::string text(reinterpret_cast<const char*>(data), size);
+    std::string text = size ? std::string(reinterpret_cast<const char*>(data), size) : "";
     if (!text.empty() && text.back() == '\0') text.pop_back();
     return (type == kRegSz ? "sz " : "expand_sz ") + text;
   }
