@@ -1,6 +1,7 @@
 #include "app/DriverRemoval.h"
 
 #include <cstdio>
+#include <vector>
 
 #include "platform/error.h"
 #include "platform/regedit4.h"
@@ -98,6 +99,32 @@ bool backUp(platform::Platform& p, ui::Application& app, const std::optional<Dri
              app.title(), ui::kMbYesNo | ui::kMbIconWarning) == ui::kIdYes;
 }
 
+bool keyExists(platform::Registry& registry, const std::string& path) {
+  HKey key = 0;
+  if (registry.openKey(kHkeyLocalMachine, path, platform::kKeyRead, &key) !=
+      platform::kErrorSuccess)
+    return false;
+  registry.closeKey(key);
+  return true;
+}
+
+// A removal that Windows refused in part (no administrator rights, say)
+// must not pass for done: the keys still there are named.
+void reportKeysLeft(platform::Platform& p, ui::Application& app,
+                    const std::optional<DriverOwnKey>& own) {
+  std::vector<std::string> left;
+  if (keyExists(p.registry, kAtiSoftwareKey)) left.push_back(kAtiSoftwareKey);
+  if (own && keyExists(p.registry, own->parent + "\\" + own->name))
+    left.push_back(own->parent + "\\" + own->name);
+  if (left.empty()) return;
+  std::string list;
+  for (const auto& key : left) list += (list.empty() ? "" : ", ") + ("HKEY_LOCAL_MACHINE\\" + key);
+  app.showMessage(
+      "Some of the driver's registry keys could not be removed, probably for lack of "
+      "administrator rights: " +
+      list + ".");
+}
+
 std::string notLocatedText(const std::string& base) {
   if (base.empty())
     return "The display driver's own registry key could not be located, so it was left in "
@@ -156,13 +183,17 @@ bool removeDriverKeys(platform::Platform& p, ui::Application& app) {
   } else if (version == "5.0") {
     app.showMessage(own->parent);
     deleteBelow(p.registry, own->parent, own->name);
-  } else {
+  }
+  bool ownReported = false;
+  if (own && version == "5.1") {
     try {
       deleteBelow(p.registry, own->parent, own->name);
     } catch (const std::exception&) {
       app.showMessage("Driver already removed");
+      ownReported = true;
     }
   }
+  reportKeysLeft(p, app, ownReported ? std::nullopt : own);
   return true;
 }
 

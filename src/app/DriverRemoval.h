@@ -49,8 +49,10 @@ bool deleteKeyTree(platform::Registry& registry, platform::HKey parent, const st
 // The whole removal, with its messages through `app`. Raises, before
 // anything is touched, what the driver key lookup raises. False when
 // nothing was removed because the user declined after a failed backup;
-// true otherwise, also when keys were missing or could not be deleted
-// (those failures are silent, as for a user without administrator rights).
+// true otherwise, also when keys were missing or could not be deleted. A
+// key that is missing is no failure; a key that is still there afterwards
+// (the deletion refused, as for a user without administrator rights) is
+// named in a message, so a partial removal never passes for done.
 bool removeDriverKeys(platform::Platform& platform, ui::Application& app);
 
 }  // namespace kl::app

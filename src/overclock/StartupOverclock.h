@@ -3,7 +3,8 @@
 // value: it re-applies the overclock stored in HKEY_CURRENT_USER
 // "Software\Kestrelune\OCInfo" by the main program's Apply. It validates
 // every value it will use, and reads the card, before it programs anything;
-// on any failure it programs nothing. It never writes the registry.
+// on any failure found then it programs nothing. A write the card refuses
+// ends the programming there (Failed). It never writes the registry.
 //
 // The values, as the main program writes them:
 //   "Core", "Mem"  text, the clocks in MHz with two decimals ("164.25");

@@ -2,6 +2,7 @@
 
 #include <cfloat>
 #include <cmath>
+#include <cstdio>
 
 #include "platform/error.h"
 
@@ -73,6 +74,21 @@ std::uint32_t divider(float clock, std::uint32_t r, float fref) {
          0xFF;
 }
 
+// A write the device refused ends the programming there, so nothing is
+// programmed on top of a register that did not take its value (new
+// dividers without the clock source that goes with them, say).
+enum class Space { Pll, Mmio };
+
+void requireWritten(bool written, Space space, std::uint32_t target) {
+  if (written) return;
+  char text[96];
+  std::snprintf(text, sizeof text,
+                "Cannot program the card: r6probe refused the write to %s 0x%0*X",
+                space == Space::Pll ? "PLL register" : "register", space == Space::Pll ? 2 : 4,
+                static_cast<unsigned>(target));
+  throw Error(text);
+}
+
 }  // namespace
 
 float checkedDivide(float x, float y) {
@@ -125,8 +141,10 @@ void ClockProgrammer::SetClocks(float core, float memory, bool synchronous) {
   const std::uint32_t source = synchronous ? kSourceSynchronous : kSourceAsynchronous;
   const std::uint32_t nc = divider(core, r, info_.referenceFrequency);
   const std::uint32_t nm = divider(memory, r, info_.referenceFrequency);
-  probe_.WritePllRegister(kPllDividers, kDividerMask, nc << 16 | nm << 8);
-  probe_.WritePllRegister(kPllClockSource, kSourceMask, source);
+  requireWritten(probe_.WritePllRegister(kPllDividers, kDividerMask, nc << 16 | nm << 8),
+                 Space::Pll, kPllDividers);
+  requireWritten(probe_.WritePllRegister(kPllClockSource, kSourceMask, source), Space::Pll,
+                 kPllClockSource);
 }
 
 std::uint32_t ClockProgrammer::GetMemoryTimings() {
@@ -138,7 +156,8 @@ std::uint32_t ClockProgrammer::GetMemoryTimings() {
 
 void ClockProgrammer::SetMemoryTimings(int preset) {
   if (preset < 0 || preset > 2) return;
-  probe_.WriteRegister(kTimingRegister, kTimingMask, kTimingPresets[preset].written);
+  requireWritten(probe_.WriteRegister(kTimingRegister, kTimingMask, kTimingPresets[preset].written),
+                 Space::Mmio, kTimingRegister);
 }
 
 std::uint32_t ClockProgrammer::GetMemoryLatency() {
@@ -150,7 +169,8 @@ std::uint32_t ClockProgrammer::GetMemoryLatency() {
 
 void ClockProgrammer::SetMemoryLatency(int preset) {
   if (preset < 0 || preset > 1) return;
-  probe_.WriteRegister(kLatencyRegister, kWholeRegister, kLatencyPresets[preset]);
+  requireWritten(probe_.WriteRegister(kLatencyRegister, kWholeRegister, kLatencyPresets[preset]),
+                 Space::Mmio, kLatencyRegister);
 }
 
 }  // namespace kl::overclock

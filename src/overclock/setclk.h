@@ -57,7 +57,10 @@ class ClockProgrammer {
   // Programs the dividers for the clocks (in synchronous mode the memory
   // clock is the core clock), then the core clock source. A clock that is a
   // whole number of steps gives exactly that divider; one between two steps
-  // gives the lower. The reference divider is never changed.
+  // gives the lower. The reference divider is never changed. A write the
+  // device refuses raises kl::Error "Cannot program the card: r6probe
+  // refused the write to PLL register 0x0A" (or 0x0D, or "register 0x0144"
+  // and "register 0x0154" for the presets) and nothing after it is written.
   void SetClocks(float core, float memory, bool synchronous);
 
   // The timing preset 0, 1 or 2, or for any other content the raw register.

@@ -88,8 +88,14 @@ void TRegKey::WriteBinaryFlag(const std::string& name, int state) const {
 }
 
 void TRegKey::DeleteValue(const std::string& path, const std::string& name) const {
-  RegistryAccess reg(registry_, platform::kHkeyLocalMachine);
-  if (openDriverKey(reg, path, false)) reg.deleteValue(name);
+  {
+    RegistryAccess reg(registry_, platform::kHkeyLocalMachine);
+    if (openDriverKey(reg, path, false) && reg.deleteValue(name)) return;
+  }
+  const std::string p = relative(path);
+  if (p.empty()) return;
+  RegistryAccess check(registry_, platform::kHkeyLocalMachine);
+  if (check.openKeyReadOnly("\\" + p) && check.valueExists(name)) refuseWrite(name);
 }
 
 }  // namespace kl::settings

@@ -31,7 +31,11 @@ class TRegKey {
   void WriteInteger(const std::string& path, const std::string& name, std::int32_t value) const;
   // State 1 stores 01 00 00 00, state 0 stores 00 00 00 00, others nothing.
   void WriteBinaryFlag(const std::string& name, int state) const;
-  // Ignores every failure; an empty path deletes nothing.
+  // A value that is not there is what deleting wants: an absent value or
+  // key, or an empty path, is no error. A value that stays behind (the
+  // deletion refused, say without administrator rights) raises "Failed to
+  // set data for '%s'" like a refused write: Apply would otherwise report a
+  // cleared setting as done while the driver keeps it.
   void DeleteValue(const std::string& path, const std::string& name) const;
 
  private:

@@ -79,11 +79,13 @@ TEST_F(RegKey, WritesCreateTheMissingPathButTheBinaryFlagDoesNot) {
   EXPECT_EQ(0u, registry_.openHandles());
 }
 
-TEST_F(RegKey, RefusedWritesRaiseAndDeletesNeverDo) {
+TEST_F(RegKey, RefusedWritesAndDeletionsRaise) {
   registry_.setReadOnly(platform::kHkeyLocalMachine, true);
   EXPECT_EQ("Failed to set data for 'VSync'", errorOf([&] { key("VSync").WriteString(kPath, "VSync", "1"); }));
   EXPECT_EQ(-1, key("VSync").ReadInteger());  // cannot be opened with full access
-  key("VSync").DeleteValue(kPath, "VSync");
+  // A value that stays is a refused write, not a deletion done.
+  EXPECT_EQ("Failed to set data for 'VSync'", errorOf([&] { key("VSync").DeleteValue(kPath, "VSync"); }));
+  key("Missing").DeleteValue(kPath, "Missing");  // not there: nothing to refuse
   registry_.setReadOnly(platform::kHkeyLocalMachine, false);
   EXPECT_EQ(1, key("VSync").ReadInteger());
   key("Missing").DeleteValue(kPath, "Missing");

@@ -114,6 +114,8 @@ std::string IniEngine::getString(const std::string& section, const std::string& 
 bool IniEngine::writeString(const std::string& section, const std::string& key,
                             const std::string& value, const std::string& file) {
   if (!writable(file)) return false;
+  if (faults_ && !faults_->admit("profile " + file + " [" + section + "] " + key + "=" + value))
+    return false;
   std::vector<Line> lines;
   readLines(file, &lines);
   Body body;

@@ -11,6 +11,7 @@
 // A file without write permission refuses writes even for root, as a file
 // with the read-only attribute does on Windows.
 #include "platform/profile_files.h"
+#include "platform/sim/write_faults.h"
 
 namespace kl::platform {
 
@@ -21,6 +22,14 @@ class IniEngine : public ProfileFiles {
   bool writeString(const std::string& section, const std::string& key, const std::string& value,
                    const std::string& file) override;
   bool exists(const std::string& file) override;
+
+  // Every writeString from now on is counted by `faults`, logged as
+  // "profile <file> [section] key=value", and fails (false, the file
+  // untouched) when it says so; null: none.
+  void setWriteFaults(WriteFaults* faults) { faults_ = faults; }
+
+ private:
+  WriteFaults* faults_ = nullptr;
 };
 
 }  // namespace kl::platform

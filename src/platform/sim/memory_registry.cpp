@@ -27,7 +27,41 @@ bool splitPath(const std::string& path, std::vector<std::string>* parts) {
   return true;
 }
 
+// The data as the write log shows it: a text without its NUL, other types
+// as hex bytes.
+std::string describeData(std::uint32_t type, const std::uint8_t* data, std::uint32_t size) {
+  if (type == kRegSz || type == kRegExpandSz) {
+    std::string text = size ? std::string(reinterpret_cast<const char*>(data), size) : "";
+    if (!text.empty() && text.back() == '\0') text.pop_back();
+    return (type == kRegSz ? "sz " : "expand_sz ") + text;
+  }
+  const char* kind = type == kRegDword ? "dword " : type == kRegBinary ? "binary " : "type ";
+  return kind + (type == kRegDword || type == kRegBinary ? "" : std::to_string(type) + " ") +
+         hexBytes(data, size);
+}
+
+const char* rootName(HKey root) {
+  switch (root) {
+    case kHkeyClassesRoot: return "HKCR";
+    case kHkeyCurrentUser: return "HKCU";
+    case kHkeyLocalMachine: return "HKLM";
+    default: return "HKU";
+  }
+}
+
 }  // namespace
+
+// The names as first created, from the root down `path` (folded names);
+// components that do not exist are shown folded.
+std::string MemoryRegistry::keyText(HKey root, const std::vector<std::string>& path) const {
+  std::string text = rootName(root);
+  const Node* node = rootNode(root);
+  for (const auto& part : path) {
+    node = node ? node->child(part) : nullptr;
+    text += "\\" + (node ? node->name : part);
+  }
+  return text;
+}
 
 MemoryRegistry::Value* MemoryRegistry::Node::value(const std::string& name) {
   for (auto& v : values)
@@ -76,11 +110,22 @@ Status MemoryRegistry::open(HKey parent, const std::string& path, std::uint32_t 
   Node* node = resolve(base);
   if (!node) return kErrorKeyDeleted;
   if ((access & kWriteRights) && readOnlyRoots_.count(base.root)) return kErrorAccessDenied;
-  for (const auto& part : parts) {
+  bool creating = false;
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    const std::string& part = parts[i];
     const std::string folded = foldCase(part);
     Node* next = node->child(folded);
     if (!next) {
       if (!create) return kErrorFileNotFound;
+      // Creating needs the right to create subkeys, whatever the access the
+      // new handle asks for; one call creates the whole missing rest.
+      if (readOnlyRoots_.count(base.root)) return kErrorAccessDenied;
+      if (!creating) {
+        std::string created = keyText(base.root, base.path);
+        for (std::size_t j = i; j < parts.size(); ++j) created += "\\" + parts[j];
+        if (!admit("create key " + created)) return kErrorAccessDenied;
+      }
+      creating = true;
       auto fresh = std::make_unique<Node>();
       fresh->name = part;
       next = fresh.get();
@@ -149,6 +194,8 @@ Status MemoryRegistry::setValue(HKey key, const std::string& name, std::uint32_t
   if (const Status s = checkWrite(h, &failNow); s != kErrorSuccess) return s;
   if (failNow) return kErrorAccessDenied;
   if (!refusedValue_.empty() && equalsNoCase(name, refusedValue_)) return kErrorAccessDenied;
+  if (!admit("set " + keyText(h.root, h.path) + "\\" + name + " = " + describeData(type, data, size)))
+    return kErrorAccessDenied;
   Value* v = node->value(name);
   if (!v) {
     node->values.push_back(Value{name, type, {}});
@@ -170,6 +217,8 @@ Status MemoryRegistry::deleteValue(HKey key, const std::string& name) {
   const auto it = std::find_if(vals.begin(), vals.end(),
                                [&](const Value& v) { return equalsNoCase(v.name, name); });
   if (it == vals.end()) return kErrorFileNotFound;
+  if (!admit("delete value " + keyText(h.root, h.path) + "\\" + it->name))
+    return kErrorAccessDenied;
   vals.erase(it);
   return kErrorSuccess;
 }
@@ -185,6 +234,7 @@ Status MemoryRegistry::deleteKey(HKey parent, const std::string& path) {
   if (!node) return kErrorFileNotFound;
   if (readOnlyRoots_.count(base.root)) return kErrorAccessDenied;
   if (!node->children.empty()) return kErrorAccessDenied;
+  if (!admit("delete key " + keyText(base.root, base.path))) return kErrorAccessDenied;
   const std::string last = base.path.back();
   base.path.pop_back();
   resolve(base)->children.erase(last);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/registry.h"
+#include "platform/sim/write_faults.h"
 
 namespace kl::platform {
 
@@ -45,6 +46,13 @@ class MemoryRegistry : public Registry {
   // Every write of a value of this name (in any key) fails with
   // ERROR_ACCESS_DENIED; an empty name ends that.
   void refuseWritesOf(const std::string& valueName);
+  // Every write from now on (value set and deleted, key created and
+  // deleted) is counted by `faults` and fails when it says so; null: none.
+  // Logged as "registry set HKLM\path\name = sz text" (or dword / binary
+  // with hex bytes), "registry delete value HKLM\path\name",
+  // "registry create key HKLM\path" and "registry delete key HKLM\path",
+  // with the names as first created.
+  void setWriteFaults(WriteFaults* faults) { faults_ = faults; }
   // Successful value writes (setValue) so far.
   unsigned writeCount() const { return writes_; }
   // Handles currently open (predefined roots excluded): a leak check.
@@ -77,6 +85,8 @@ class MemoryRegistry : public Registry {
   Status open(HKey parent, const std::string& path, std::uint32_t access, bool create,
               HKey* result);
   Status checkWrite(const Handle& h, bool* failNow);
+  std::string keyText(HKey root, const std::vector<std::string>& path) const;
+  bool admit(const std::string& what) { return !faults_ || faults_->admit("registry " + what); }
 
   std::map<HKey, std::unique_ptr<Node>> roots_;
   std::map<HKey, Handle> handles_;
@@ -85,6 +95,7 @@ class MemoryRegistry : public Registry {
   unsigned failAt_ = 0;
   std::string refusedValue_;
   unsigned writes_ = 0;
+  WriteFaults* faults_ = nullptr;
 };
 
 }  // namespace kl::platform

@@ -11,6 +11,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
+constexpr char kAccessDenied[] = "Access is denied";  // as the Win32 service words it
+
 fs::path hostPath(std::string path) {
   for (char& c : path)
     if (c == '\\') c = '/';
@@ -25,6 +27,7 @@ FileResult failed(const std::string& reason) { return FileResult{FileStatus::Fai
 FileResult NativeFiles::createDirectory(const std::string& path) {
   const fs::path p = hostPath(path);
   std::error_code ec;
+  if (!fs::exists(p, ec) && !admit("create folder " + path)) return failed(kAccessDenied);
   if (fs::create_directory(p, ec)) return FileResult{};
   if (!ec || fs::exists(p)) return FileResult{FileStatus::AlreadyExists, ""};
   return failed(ec.message());
@@ -34,6 +37,8 @@ FileResult NativeFiles::writeNewFile(const std::string& path, const std::string&
   const fs::path p = hostPath(path);
   std::error_code ec;
   if (fs::exists(p, ec)) return FileResult{FileStatus::AlreadyExists, ""};
+  if (!admit("write " + path + " (" + std::to_string(data.size()) + " bytes)"))
+    return failed(kAccessDenied);
   std::ofstream out(p, std::ios::binary);
   if (!out) return failed(std::strerror(errno));
   out.write(data.data(), static_cast<std::streamsize>(data.size()));

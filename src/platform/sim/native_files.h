@@ -3,6 +3,7 @@
 // native build and the tests: the program's backslashes become the host's
 // separators.
 #include "platform/files.h"
+#include "platform/sim/write_faults.h"
 
 namespace kl::platform {
 
@@ -10,6 +11,17 @@ class NativeFiles : public Files {
  public:
   FileResult createDirectory(const std::string& path) override;
   FileResult writeNewFile(const std::string& path, const std::string& data) override;
+
+  // Every folder or file about to be created from now on is counted by
+  // `faults`, logged as "files create folder <path>" or "files write <path>
+  // (<n> bytes)", and fails with "Access is denied" when it says so; null:
+  // none.
+  void setWriteFaults(WriteFaults* faults) { faults_ = faults; }
+
+ private:
+  bool admit(const std::string& what) { return !faults_ || faults_->admit("files " + what); }
+
+  WriteFaults* faults_ = nullptr;
 };
 
 }  // namespace kl::platform

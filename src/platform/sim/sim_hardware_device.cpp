@@ -1,6 +1,7 @@
 #include "platform/sim/sim_hardware_device.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "platform/sim/r6probe_protocol.h"
 
@@ -27,6 +28,14 @@ std::uint32_t wordAt(const void* buffer, std::uint32_t n) {
 void putWord(void* buffer, std::uint32_t value) {
   auto* bytes = static_cast<std::uint8_t*>(buffer);
   for (int i = 0; i < 4; ++i) bytes[i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+std::string describeWrite(bool pll, const DeviceRequest& request) {
+  char text[96];
+  std::snprintf(text, sizeof text, "device %s 0x%0*x mask 0x%08x value 0x%08x",
+                pll ? "pll" : "register", pll ? 2 : 4, static_cast<unsigned>(request.target),
+                static_cast<unsigned>(request.mask), static_cast<unsigned>(request.value));
+  return text;
 }
 
 }  // namespace
@@ -117,6 +126,7 @@ bool SimHardwareDevice::maskedWrite(bool pll, const void* in, std::uint32_t inSi
   if (inSize < r6probe::kMaskedWriteSize) return false;
   request.mask = wordAt(in, 1);
   request.value = wordAt(in, 2);
+  if (faults_ && !faults_->admit(describeWrite(pll, request))) return false;
   return pll ? card_->writePllRegister(request.target, request.mask, request.value)
              : card_->writeRegister(request.target, request.mask, request.value);
 }

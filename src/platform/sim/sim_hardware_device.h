@@ -10,6 +10,7 @@
 
 #include "platform/hardware_device.h"
 #include "platform/sim/radeon_card.h"
+#include "platform/sim/write_faults.h"
 
 namespace kl::platform {
 
@@ -53,6 +54,11 @@ class SimHardwareDevice : public HardwareDevice {
   // The driver stopped, or the user lacks the rights to open it: either way
   // the program only sees the open fail.
   void setOpenRefused(bool refused) { openRefused_ = refused; }
+  // Every masked write the card would take from now on is counted by
+  // `faults`, logged as "device pll 0x0a mask 0x00ffff00 value 0x00494900"
+  // (or "device register 0x0144 ..."), and fails as a request the driver
+  // refused when it says so; null: none.
+  void setWriteFaults(WriteFaults* faults) { faults_ = faults; }
 
   bool isOpen(DeviceHandle handle) const;
   int openHandles() const { return static_cast<int>(openHandles_.size()); }
@@ -79,6 +85,7 @@ class SimHardwareDevice : public HardwareDevice {
   int closeCalls_ = 0;
   int handlesClosed_ = 0;
   std::vector<DeviceRequest> requests_;
+  WriteFaults* faults_ = nullptr;
 };
 
 }  // namespace kl::platform

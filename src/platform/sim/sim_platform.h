@@ -8,6 +8,7 @@
 #include "platform/sim/native_files.h"
 #include "platform/sim/sim_hardware_device.h"
 #include "platform/sim/sim_system.h"
+#include "platform/sim/write_faults.h"
 
 namespace kl::platform {
 
@@ -20,7 +21,18 @@ struct SimPlatform {
   SimHardwareDevice device;
   NativeFiles files;
 
+  // Off until watchWrites: then every write of the registry, the profile
+  // files, the file service and the card goes through `writes`, which
+  // counts and logs them and can fail any one.
+  WriteFaults writes;
+
   Platform view() { return Platform{registry, profiles, os, versions, display, device, files}; }
+  void watchWrites() {
+    registry.setWriteFaults(&writes);
+    profiles.setWriteFaults(&writes);
+    files.setWriteFaults(&writes);
+    device.setWriteFaults(&writes);
+  }
 };
 
 }  // namespace kl::platform
