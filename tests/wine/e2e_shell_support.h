@@ -273,10 +273,17 @@ inline HWND programTrayWindow(DWORD pid) {
   return nullptr;
 }
 
-// A right click on the icon, as the user opens its menu.
-inline bool openTrayMenu(HWND icon) {
-  click(icon, true);
-  return waitFor([] { return openMenu() != nullptr; }, 5000ms);
+// A right click on the icon, as the user opens its menu. Once the program
+// has handled all it was sent, a click that opened nothing (it came before
+// the tray took input, say) is made again.
+inline bool openTrayMenu(HWND icon, HWND programWindow) {
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    settle(programWindow);
+    if (openMenu()) return true;
+    click(icon, true);
+    if (waitFor([] { return openMenu() != nullptr; }, 5000ms)) return true;
+  }
+  return false;
 }
 
 // ---- processor time
