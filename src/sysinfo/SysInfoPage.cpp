@@ -18,12 +18,15 @@ ui::GroupBox& group(ui::Control& parent, const std::string& name, const std::str
   return ui::place<ui::GroupBox>(parent, name, caption, {x, y, w, h});
 }
 
-// A "caption : value" row; the value starts as "Can't detect".
-ui::Label* infoRow(ui::GroupBox& g, const std::string& name, const std::string& caption, int row) {
+// A "caption : value" row; the value starts as "Can't detect". The value
+// takes the group's width up to `valueEnd`, so a long Windows version line
+// ("... (Build 2600: Service Pack 3)") is not cut off in a wider font.
+ui::Label* infoRow(ui::GroupBox& g, const std::string& name, const std::string& caption, int row,
+                   int valueEnd) {
   const int y = 20 + row * 18;
   ui::addLabel(g, name + "Caption", caption, 12, y, 100, true);
   ui::addLabel(g, name + "Colon", ":", 115, y, 8, true);
-  return &ui::addLabel(g, name, "Can't detect", 128, y, 250);
+  return &ui::addLabel(g, name, "Can't detect", 128, y, valueEnd - 128);
 }
 
 // The names of the extensions whose field is exactly "Yes", in this order,
@@ -65,21 +68,23 @@ SysInfoPage::SysInfoPage(ui::TabSheet& sheet, platform::Platform& platform, ui::
 
 void SysInfoPage::buildSystemGroup() {
   GroupBox2 = &group(tabSysInfo, "GroupBox2", " System ", 8, 120, 576, 170);
-  labelCPUid = infoRow(*GroupBox2, "labelCPUid", "CPU", 0);
-  labelSupModes = infoRow(*GroupBox2, "labelSupModes", "Supports", 1);
-  labelWindowsVer = infoRow(*GroupBox2, "labelWindowsVer", "OS", 2);
-  labelDXVers = infoRow(*GroupBox2, "labelDXVers", "DirectX", 3);
-  physmem = infoRow(*GroupBox2, "physmem", "Memory", 4);
-  freemem = infoRow(*GroupBox2, "freemem", "Free memory", 5);
-  labelRadeonType = infoRow(*GroupBox2, "labelRadeonType", "Videocard", 6);
-  labelamountmem = infoRow(*GroupBox2, "labelamountmem", "Video memory", 7);
+  const int end = GroupBox2->bounds().width - 12;
+  labelCPUid = infoRow(*GroupBox2, "labelCPUid", "CPU", 0, end);
+  labelSupModes = infoRow(*GroupBox2, "labelSupModes", "Supports", 1, end);
+  labelWindowsVer = infoRow(*GroupBox2, "labelWindowsVer", "OS", 2, end);
+  labelDXVers = infoRow(*GroupBox2, "labelDXVers", "DirectX", 3, end);
+  physmem = infoRow(*GroupBox2, "physmem", "Memory", 4, end);
+  freemem = infoRow(*GroupBox2, "freemem", "Free memory", 5, end);
+  labelRadeonType = infoRow(*GroupBox2, "labelRadeonType", "Videocard", 6, end);
+  labelamountmem = infoRow(*GroupBox2, "labelamountmem", "Video memory", 7, end);
 }
 
 void SysInfoPage::buildDriverGroup() {
   GroupBox3 = &group(tabSysInfo, "GroupBox3", " Driver ", 8, 296, 576, 70);
-  labelDriver = infoRow(*GroupBox3, "labelDriver", "Driver", 0);
-  labelVersion = infoRow(*GroupBox3, "labelVersion", "Version", 1);
-  labelDesktop = infoRow(*GroupBox3, "labelDesktop", "Desktop Utilities", 2);
+  const int end = 390;  // before the button to the right of the values
+  labelDriver = infoRow(*GroupBox3, "labelDriver", "Driver", 0, end);
+  labelVersion = infoRow(*GroupBox3, "labelVersion", "Version", 1, end);
+  labelDesktop = infoRow(*GroupBox3, "labelDesktop", "Desktop Utilities", 2, end);
   speedclearreg = &GroupBox3->add<ui::SpeedButton>("speedclearreg");
   speedclearreg->setText("Clear driver from registry");
   speedclearreg->setBounds(400, 28, 165, 25);

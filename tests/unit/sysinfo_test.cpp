@@ -269,6 +269,16 @@ TEST_F(SysInfoPageTest, BuiltPageShowsItsRowsWithDesignTexts) {
           << name;
       EXPECT_GT(value->bounds().top, previousTop) << name;
       previousTop = value->bounds().top;
+      // A value has room for a long line ("Windows NT 5.1 (Build 2600:
+      // Service Pack 3)" in the System group) and stays inside its group,
+      // clear of the button beside the driver lines.
+      const ui::Rect& v = value->bounds();
+      EXPECT_LE(v.left + v.width, group->bounds().width) << name;
+      if (group == p.GroupBox2) {
+        EXPECT_GE(v.width, 400) << name;
+      } else {
+        EXPECT_LE(v.left + v.width, p.speedclearreg->bounds().left) << name;
+      }
     }
   }
   EXPECT_EQ("Clear driver from registry", p.speedclearreg->text());

@@ -15,17 +15,18 @@ kl_wine_gtest() {
   kl_gtest_log "$label" "$log"
 }
 
-# Screenshots of the ten pages, taken by the end-to-end run as BMP files.
+# Screenshots of the ten pages and of the About window, taken by the end-to-end run as BMP files.
 kl_wine_screenshots() {
   local folder="$KL_ROOT/build/screenshots" bmp
-  rm -f "$folder"/page-*.bmp "$folder"/page-*.png
+  rm -f "$folder"/page-*.bmp "$folder"/page-*.png "$folder"/window-*.bmp "$folder"/window-*.png
   mkdir -p "$folder"
   KL_SCREENSHOTS=$(kl_wine_winpath "$folder") kl_wine_gtest "end-to-end tests of Kestrelune.exe" kl_e2e_tests
-  for bmp in "$folder"/page-*.bmp; do
+  for bmp in "$folder"/page-*.bmp "$folder"/window-*.bmp; do
     [ -e "$bmp" ] && convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
   done
   kl_check "a screenshot of each of the ten pages" \
     test "$(ls "$folder"/page-*.png 2>/dev/null | wc -l)" -eq 10
+  kl_check "a screenshot of the About window" test -s "$folder/window-about.png"
 }
 
 # kl_report_has VERSION LINE: the platform report under VERSION holds LINE.

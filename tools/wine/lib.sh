@@ -35,7 +35,7 @@
 #   KL_XORG_CONF           its configuration (default tools/wine/xorg-crt.conf)
 #   KL_WINEDEBUG           WINEDEBUG for every Wine process (default -all)
 #   KL_WINEDLLOVERRIDES    WINEDLLOVERRIDES for every Wine process
-#                          (default "mscoree=;winemenubuilder.exe=", see kl__env)
+#                          (default "mscoree=;mshtml=;winemenubuilder.exe=", see kl__env)
 #   KL_WINE_RUN_TIMEOUT    default timeout of kl_wine_run in seconds (default 300)
 #   KL_WINE_START_TIMEOUT  seconds to wait for the desktop's video key (default 60)
 #   KL_WINE_KEEP_LOGS      log folders of earlier runs to keep (default 5, at least 1)
@@ -204,10 +204,13 @@ kl__env() {
     export WINEARCH=win64
     export WINEDEBUG=${KL_WINEDEBUG:--all}
     # mscoree: no .NET runtime is wanted, and nothing may wait for an installer.
+    # mshtml: there is no Gecko for Wine here; looking for it held every first creation of an
+    # HTML browser control (Kestrelune's help window) for 2 to 3 s before the control failed,
+    # which it now does at once. The help window shows its fallback either way.
     # winemenubuilder.exe: keeps Wine from writing menu entries and file associations into
     # the user's home. It is also what would otherwise create the first desktop after a
     # server start, so kl__desktop creates the desktop itself.
-    export WINEDLLOVERRIDES=${KL_WINEDLLOVERRIDES-mscoree=;winemenubuilder.exe=}
+    export WINEDLLOVERRIDES=${KL_WINEDLLOVERRIDES-mscoree=;mshtml=;winemenubuilder.exe=}
     export WINESERVER=$KL_WINESERVER
     export WINELOADER=$KL_WINE64
     export KL_WINE64
