@@ -15,6 +15,19 @@ bool qualifies(std::uint32_t stateFlags) {
   return stateFlags != 1 && stateFlags != 2 && stateFlags != 8 && stateFlags != 16;
 }
 
+// The 16-bit modes of one resolution among `modes`, duplicates kept, at most
+// kMaxRates of them.
+TFrequency ratesIn(const std::vector<platform::DisplayMode>& modes, int width, int height) {
+  TFrequency rates;
+  for (const platform::DisplayMode& mode : modes) {
+    if (rates.size() >= kMaxRates) break;
+    if (static_cast<int>(mode.width) == width && static_cast<int>(mode.height) == height &&
+        mode.bitsPerPixel == 16)
+      rates.push_back(static_cast<std::int32_t>(mode.frequency));
+  }
+  return rates;
+}
+
 }  // namespace
 
 RefreshRatesPage::RefreshRatesPage(ui::TabSheet& sheet, platform::Platform& platform,
@@ -50,31 +63,33 @@ std::vector<std::string> RefreshRatesPage::ListResolutions() {
   return resolutions;
 }
 
-// The 16-bit modes of the last display adapter, duplicates kept.
-TFrequency RefreshRatesPage::ListRefreshRates(int width, int height) {
+std::vector<platform::DisplayMode> RefreshRatesPage::adapterModes() {
   std::string adapter;
   platform::DisplayDevice device;
   for (std::uint32_t i = 0; platform_.display.enumDevice(i, &device); ++i)
     if (qualifies(device.stateFlags)) adapter = device.name;
-  TFrequency rates;
+  std::vector<platform::DisplayMode> modes;
   platform::DisplayMode mode;
-  for (std::uint32_t i = 0;
-       rates.size() < kMaxRates && platform_.display.enumSettings(adapter, i, &mode); ++i)
-    if (static_cast<int>(mode.width) == width && static_cast<int>(mode.height) == height &&
-        mode.bitsPerPixel == 16)
-      rates.push_back(static_cast<std::int32_t>(mode.frequency));
-  return rates;
+  for (std::uint32_t i = 0; platform_.display.enumSettings(adapter, i, &mode); ++i)
+    modes.push_back(mode);
+  return modes;
+}
+
+// The 16-bit modes of the last display adapter, duplicates kept.
+TFrequency RefreshRatesPage::ListRefreshRates(int width, int height) {
+  return ratesIn(adapterModes(), width, height);
 }
 
 void RefreshRatesPage::BuildRefreshRatePage() {
   const std::vector<std::string> resolutions = ListResolutions();
+  const std::vector<platform::DisplayMode> modes = adapterModes();
   const bool unlocked = !RefreshRatesLocked(platform_, app_);
   groupRes->setText(unlocked ? " Refreshrates (Unlocked) " : " Refreshrates (Locked) ");
   // The last two resolutions get no row.
   const int count = static_cast<int>(resolutions.size()) - 2;
   int x = kFirstColumn, y = kFirstRowTop;
   for (int i = 0; i < count; ++i) {
-    addRow(i, resolutions[i], x, y, unlocked);
+    addRow(i, resolutions[i], x, y, unlocked, modes);
     // Eleven rows fill each of the first two columns; the third grows on.
     if (i == 10 || i == 21) {
       x += kColumnStep;
@@ -87,7 +102,7 @@ void RefreshRatesPage::BuildRefreshRatePage() {
 }
 
 void RefreshRatesPage::addRow(int index, const std::string& resolution, int x, int y,
-                              bool unlocked) {
+                              bool unlocked, const std::vector<platform::DisplayMode>& modes) {
   const std::string n = std::to_string(index);
   Row row;
   row.resolution = &ui::addLabel(*groupRes, "labelRes" + n, resolution, x, y, 65);
@@ -95,7 +110,7 @@ void RefreshRatesPage::addRow(int index, const std::string& resolution, int x, i
   row.rates = &ui::place<ui::ComboBox>(*groupRes, "comboRate" + n, "", {x + 87, y - 4, 70, 21});
   std::vector<std::string> items;
   for (std::int32_t rate :
-       ListRefreshRates(ResolutionPart(0, resolution), ResolutionPart(1, resolution)))
+       ratesIn(modes, ResolutionPart(0, resolution), ResolutionPart(1, resolution)))
     items.push_back(std::to_string(rate));
   row.rates->setItems(items);
   row.rates->setItemIndex(0);
@@ -109,17 +124,22 @@ void RefreshRatesPage::ApplyRefreshRates() {
     ClearRestrictedModes(platform_, app_);
     if (restartApplyPrompt_) restartApplyPrompt_->showModal();
   }
+  const std::vector<platform::DisplayMode> modes = adapterModes();
   for (const Row& row : rows) {
     const ui::ComboBox& box = *row.rates;
     if (!box.enabled() || box.itemIndex() < 0) continue;
     const std::string& text = row.resolution->text();
-    LockRefreshRate(ResolutionPart(0, text), ResolutionPart(1, text),
-                    std::stoi(box.items()[static_cast<std::size_t>(box.itemIndex())]));
+    const int width = ResolutionPart(0, text), height = ResolutionPart(1, text);
+    lockRate(ratesIn(modes, width, height), width, height,
+             std::stoi(box.items()[static_cast<std::size_t>(box.itemIndex())]));
   }
 }
 
 void RefreshRatesPage::LockRefreshRate(int width, int height, int rate) {
-  const TFrequency rates = ListRefreshRates(width, height);
+  lockRate(ListRefreshRates(width, height), width, height, rate);
+}
+
+void RefreshRatesPage::lockRate(const TFrequency& rates, int width, int height, int rate) {
   std::size_t k = rates.size();
   for (std::size_t j = 0; j < rates.size(); ++j)
     if (rates[j] == rate) k = j;

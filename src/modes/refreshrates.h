@@ -73,7 +73,13 @@ class RefreshRatesPage {
   std::vector<Row> rows;
 
  private:
-  void addRow(int index, const std::string& resolution, int x, int y, bool unlocked);
+  // The modes of the last qualifying display adapter, read once for a whole
+  // page: a page has some 25 rows and the adapter hundreds of modes, and
+  // under Wine each enumeration call is a server round trip.
+  std::vector<platform::DisplayMode> adapterModes();
+  void addRow(int index, const std::string& resolution, int x, int y, bool unlocked,
+              const std::vector<platform::DisplayMode>& modes);
+  void lockRate(const TFrequency& rates, int width, int height, int rate);
 
   platform::Platform& platform_;
   ui::Application& app_;

@@ -74,6 +74,24 @@ kl_readonly_profile() {
 }
 KL_READONLY_PROFILE=$(kl_readonly_profile) \
   kl_wine_gtest "platform contract tests under Wine" kl_contract_tests
+# The shipped 32-bit code under WoW64: the contract cases and the device requests built for
+# i686, and the 32-bit OC\StartupOverclock.exe against the real registry and the driver.
+source "$KL_ROOT/tools/wine/wow64.sh"
+kl_wine_gtest32() {
+  local label=$1 program=$2 log="$KL_ROOT/build/wine32-$2.log"
+  echo "== $label"
+  kl_wine_set_version winxp
+  kl_wine_run32 "$KL_ROOT/build/win32-tests/bin/$program.exe" >"$log" 2>&1 || true
+  grep -E "^\[  (FAILED|SKIPPED) |Failure|^\[==========\]" -A4 "$log" || tail -n 20 "$log"
+  kl_gtest_log "$label" "$log"
+}
+kl_check "32-bit programs run under WoW64" kl_wine_wow64_ready
+KL_READONLY_PROFILE=$(kl_readonly_profile) \
+  kl_wine_gtest32 "32-bit platform contract tests under WoW64" kl_contract_tests
+kl_wine_gtest32 "32-bit r6probe device tests under WoW64" kl_device_tests
+KL_STARTUP_OVERCLOCK=$(kl_wine_winpath "$KL_ROOT/build/win32/bin/StartupOverclock.exe") \
+  kl_wine_gtest "the 32-bit StartupOverclock.exe under WoW64" kl_startup_overclock_tests
+kl_check "HKCU\\Software\\Kestrelune is as installed again" kl_wine_reset_program_key
 chattr -i "$KL_ROOT/build/wine-readonly/readonly.kpf" 2>/dev/null || true
 kl_wine_gtest "toolkit tests under Wine" kl_toolkit_tests
 # Setup, reinstall and uninstall; it leaves Kestrelune installed and sets KL_E2E_PROGRAM,

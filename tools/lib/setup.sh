@@ -4,7 +4,9 @@
 # xserver-xorg-core and xserver-xorg-video-dummy: the X server the Wine harness runs on
 # (tools/wine/xorg-crt.conf), a monitor with real display modes and refresh rates.
 # clang: its libFuzzer builds the fuzzers of tools/fuzz.
+# g++-mingw-w64-i686-posix: the 32-bit test programs (GoogleTest needs the posix model).
 KL_PACKAGES=(cmake g++ make g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-win32
+             g++-mingw-w64-i686-posix
              binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 wine wine64
              xserver-xorg-core xserver-xorg-video-dummy xdotool
              imagemagick nsis googletest clang)
@@ -16,6 +18,11 @@ kl_die() {
 }
 
 kl_install_packages() {
+  kl__install_debian_packages
+  kl_install_wow64
+}
+
+kl__install_debian_packages() {
   local missing=() p
   for p in "${KL_PACKAGES[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -29,14 +36,67 @@ kl_install_packages() {
     kl_die "apt-get could not install: ${missing[*]}"
 }
 
+# kl__tail_die LOG MESSAGE: dies with MESSAGE and the last lines LOG holds.
+kl__tail_die() {
+  echo "" >&2
+  echo "*** $2" >&2
+  echo "*** log: $1; its last lines:" >&2
+  tail -n 15 "$1" | sed 's/^/***   | /' >&2
+  exit 1
+}
+
+# The Windows side of 32-bit Wine (Debian's libwine:i386), unpacked under build/wine-i386:
+# with WINEDLLPATH at its lib/i386-linux-gnu/wine, wine64 runs 32-bit console programs in
+# its WoW64 mode. Nothing of i386 is installed: the package is downloaded and unpacked only.
+# Its version must be the installed Wine's, or the two halves do not fit together.
+KL_WINE_I386_ROOT="$KL_ROOT/build/wine-i386"
+KL_WINE_I386_DLLPATH="$KL_WINE_I386_ROOT/usr/lib/i386-linux-gnu/wine"
+
+kl_install_wow64() {
+  local version root=$KL_WINE_I386_ROOT log=$KL_WINE_I386_ROOT.log sudo="" deb
+  version=$(dpkg-query -W -f='${Version}' libwine:amd64 2>/dev/null) ||
+    kl_die "libwine:amd64 is not installed (it comes with wine64)"
+  if [ -f "$KL_WINE_I386_DLLPATH/i386-windows/kernel32.dll" ] &&
+    [ "$(cat "$root/.version" 2>/dev/null)" = "$version" ]; then
+    return 0
+  fi
+  echo "== unpacking libwine:i386 $version into build/wine-i386"
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  : >"$log"
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $sudo dpkg --add-architecture i386 >>"$log" 2>&1 || kl__tail_die "$log" "dpkg --add-architecture i386 failed"
+  fi
+  # A mirror that is syncing fails some i386 lists; the download below says whether the
+  # one list that matters was read.
+  apt-cache show "libwine:i386=$version" >/dev/null 2>&1 || $sudo apt-get update -q >>"$log" 2>&1 || true
+  rm -rf "$root"
+  mkdir -p "$root"
+  (cd "$root" && apt-get download "libwine:i386=$version") >>"$log" 2>&1 ||
+    kl__tail_die "$log" "apt-get download libwine:i386=$version failed"
+  deb=$(ls "$root"/libwine_*_i386.deb 2>/dev/null | head -n 1)
+  [ -n "$deb" ] || kl__tail_die "$log" "apt-get download left no libwine .deb in $root"
+  dpkg -x "$deb" "$root" >>"$log" 2>&1 || kl__tail_die "$log" "dpkg -x $deb failed"
+  rm -f "$deb"
+  [ -f "$KL_WINE_I386_DLLPATH/i386-windows/kernel32.dll" ] ||
+    kl__tail_die "$log" "libwine:i386 has no i386-windows/kernel32.dll under $KL_WINE_I386_DLLPATH"
+  echo "$version" >"$root/.version"
+}
+
 # kl_build NAME [cmake options...]: configures and builds build/NAME.
 kl_build() {
-  local name=$1
-  shift
+  kl_build_targets "$1" "" "${@:2}"
+}
+
+# kl_build_targets NAME "TARGET..." [cmake options...]: configures build/NAME and builds the
+# targets named (all when none is).
+kl_build_targets() {
+  local name=$1 targets=() t
+  for t in $2; do targets+=(--target "$t"); done
+  shift 2
   echo "== building $name"
   cmake -S "$KL_ROOT" -B "$KL_ROOT/build/$name" -DCMAKE_BUILD_TYPE=Release "$@" >"$KL_ROOT/build/$name.configure.log" 2>&1 ||
     { cat "$KL_ROOT/build/$name.configure.log" >&2; kl_die "configuring build/$name failed"; }
-  cmake --build "$KL_ROOT/build/$name" -j2 || kl_die "building build/$name failed"
+  cmake --build "$KL_ROOT/build/$name" -j2 "${targets[@]}" || kl_die "building build/$name failed"
 }
 
 kl_build_all() {
@@ -45,4 +105,7 @@ kl_build_all() {
   kl_build win64 -DCMAKE_TOOLCHAIN_FILE="$KL_ROOT/cmake/mingw-w64-x86_64.cmake"
   # The 32-bit build is the shipped one: small, stripped, its symbols apart.
   kl_build win32 -DCMAKE_TOOLCHAIN_FILE="$KL_ROOT/cmake/mingw-w64-i686.cmake" -DKL_RELEASE=ON
+  # The 32-bit test programs that run under WoW64.
+  kl_build_targets win32-tests "kl_contract_tests kl_device_tests" \
+    -DCMAKE_TOOLCHAIN_FILE="$KL_ROOT/cmake/mingw-w64-i686-posix.cmake"
 }

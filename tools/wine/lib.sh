@@ -41,6 +41,10 @@
 #   KL_WINE_KEEP_LOGS      log folders of earlier runs to keep (default 5, at least 1)
 #   KL_WINE_ERROR_LINES    output lines an error shows of the failed command (default 20)
 #   KL_SCREENSHOT_WAIT     seconds kl_wine_screenshot waits for a named window (default 10)
+#   KL_WINE_I386_DLLPATH   the lib/i386-linux-gnu/wine folder of an unpacked libwine:i386
+#                          (default build/wine-i386/..., as tools/lib/setup.sh unpacks it);
+#                          when it holds the i386 DLLs, WINEDLLPATH points at it, the prefix is
+#                          made with a filled syswow64 and 32-bit console programs run (WoW64)
 #
 # After kl_wine_start these are exported for the caller: WINEPREFIX, WINEARCH, WINEDEBUG,
 # WINEDLLOVERRIDES, WINESERVER, WINELOADER, DISPLAY, and KL_VIDEO_KEY (driver base key),
@@ -214,6 +218,20 @@ kl__env() {
     export WINESERVER=$KL_WINESERVER
     export WINELOADER=$KL_WINE64
     export KL_WINE64
+    if kl__wow64_dlls; then
+        export WINEDLLPATH=$KL_WINE_I386_DLLPATH
+    fi
+}
+
+# Succeeds when the Windows-side i386 DLLs of libwine:i386 are there to run 32-bit programs.
+kl__wow64_dlls() {
+    KL_WINE_I386_DLLPATH=${KL_WINE_I386_DLLPATH:-$KL_ROOT/build/wine-i386/usr/lib/i386-linux-gnu/wine}
+    [[ -f $KL_WINE_I386_DLLPATH/i386-windows/kernel32.dll ]]
+}
+
+# Succeeds when the prefix's syswow64 holds the 32-bit system DLLs.
+kl__prefix_has_wow64() {
+    [[ -f $(kl__prefix)/drive_c/windows/syswow64/kernel32.dll ]]
 }
 
 kl__check_tools() {
@@ -284,7 +302,12 @@ kl__ensure_prefix() {
     local prefix log t0
     prefix=$(kl__prefix)
     log=$(kl__wine_log)
-    [[ -f $prefix/.kl-prefix-ready ]] && return 0
+    if [[ -f $prefix/.kl-prefix-ready ]]; then
+        kl__wow64_dlls && ! kl__prefix_has_wow64 || return 0
+        # Wine fills syswow64 only when it creates a prefix (wineboot -u leaves it empty).
+        kl__log "the prefix $prefix has no 32-bit system DLLs; making it afresh"
+        rm -f -- "$prefix/.kl-prefix-ready"
+    fi
     if [[ -e $prefix ]]; then
         if ! kl__prefix_is_ours; then
             kl__error "$prefix exists but was not completed by this harness" \
@@ -308,6 +331,11 @@ kl__ensure_prefix() {
     if [[ ! -s $prefix/system.reg || ! -s $prefix/user.reg || ! -d $prefix/drive_c/windows/syswow64 ]]; then
         kl__error "the new prefix is incomplete (no registry files or not 64-bit)" \
             "prefix: $prefix" "log: $log"
+        return 1
+    fi
+    if kl__wow64_dlls && ! kl__prefix_has_wow64; then
+        kl__error "the new prefix has no 32-bit system DLLs in syswow64" \
+            "WINEDLLPATH=${WINEDLLPATH:-}" "prefix: $prefix" "log: $log"
         return 1
     fi
     date '+%F %T' >"$prefix/.kl-prefix-ready"
