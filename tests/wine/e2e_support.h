@@ -3,9 +3,10 @@
 // the test program in the seeded prefix, its windows and controls found by
 // their names, real input, registry snapshots, and the seeded machine that
 // every test starts from.
+#include <windows.h>
+// commctrl.h needs windows.h first.
 #include <commctrl.h>
 #include <gtest/gtest.h>
-#include <windows.h>
 
 #include <algorithm>
 #include <chrono>
