@@ -49,6 +49,7 @@ CustomResPage::CustomResPage(ui::TabSheet& sheet, platform::Platform& platform,
   listCusRes = &ui::place<ui::CheckListBox>(*groupCustomRes, "listCusRes", "", {8, 16, 185, 336});
   listCusRes->setItems(customResolutions());
   listCusRes->onEnter = [this] { listCusResEnter(); };
+  listCusRes->onClickCheck = [this] { listCusResClickCheck(); };
   buildInfoText();
   imageCusRes = &ui::place<ui::Image>(sheet, "imageCusRes", "", {452, 237, 131, 123});
   imageCusRes->setPicture("LOGO");
@@ -94,6 +95,10 @@ void CustomResPage::WriteCustomResolutions() {
 }
 
 void CustomResPage::listCusResEnter() {
+  if (onModified) onModified();
+}
+
+void CustomResPage::listCusResClickCheck() {
   if (onModified) onModified();
 }
 

@@ -41,6 +41,9 @@ class CustomResPage {
   void WriteCustomResolutions();
 
   void listCusResEnter();
+  // A check toggled is a change to save, also where a click on a check box
+  // leaves the focus elsewhere (Wine's list view does not take it then).
+  void listCusResClickCheck();
 
   std::function<void()> onModified;
 

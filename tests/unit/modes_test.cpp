@@ -413,6 +413,16 @@ TEST_F(CustomRes, StartUpChecksWhatTheListHoldsFromItsSixthRecord) {
   EXPECT_EQ((std::vector<std::string>{"1280 x 768"}), checked(*page));
 }
 
+TEST_F(CustomRes, ACheckToggledWithoutTheFocusEnteringMarksModified) {
+  auto page = newPage();
+  int modified = 0;
+  page->onModified = [&] { ++modified; };
+  page->listCusRes->userToggle(item(*page, "720 x 400"));
+  EXPECT_EQ(1, modified);
+  page->LoadCustomResolutionChecks();  // checks from start-up are no change
+  EXPECT_EQ(1, modified);
+}
+
 TEST_F(CustomRes, AnUnreadableListRaisesAndLeavesThePageUnloaded) {
   auto page = newPage();
   driverKey()->writeString(kNonStandard[0], "1280 x 768");

@@ -4,13 +4,15 @@
 // their names, real input, registry snapshots, and the seeded machine that
 // every test starts from.
 #include <windows.h>
+// commctrl.h needs windows.h first.
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
-#include <algorithm>
 #include <map>
 #include <string>
 #include <thread>
@@ -57,7 +59,8 @@ inline KeyTree readTree(HKEY root, const std::string& path) {
     char name[16384];
     std::vector<BYTE> data(1 << 16);
     DWORD nameLen = sizeof name, dataLen = static_cast<DWORD>(data.size()), type = 0;
-    if (RegEnumValueA(key, i, name, &nameLen, nullptr, &type, data.data(), &dataLen) != ERROR_SUCCESS)
+    if (RegEnumValueA(key, i, name, &nameLen, nullptr, &type, data.data(), &dataLen) !=
+        ERROR_SUCCESS)
       break;
     data.resize(dataLen);
     tree.values.push_back({name, type, data});
@@ -65,7 +68,8 @@ inline KeyTree readTree(HKEY root, const std::string& path) {
   for (DWORD i = 0;; ++i) {
     char name[256];
     DWORD nameLen = sizeof name;
-    if (RegEnumKeyExA(key, i, name, &nameLen, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    if (RegEnumKeyExA(key, i, name, &nameLen, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+      break;
     tree.children[name] = readTree(root, path + "\\" + name);
   }
   RegCloseKey(key);
@@ -84,7 +88,9 @@ inline std::string describe(const KeyTree& tree, const std::string& prefix = "")
   return all;
 }
 
-inline std::string snapshot(HKEY root, const std::string& path) { return describe(readTree(root, path)); }
+inline std::string snapshot(HKEY root, const std::string& path) {
+  return describe(readTree(root, path));
+}
 
 // Empties a key: its values and its subkeys with everything below them.
 inline void clearKey(HKEY root, const std::string& path) {
@@ -124,7 +130,8 @@ inline void restoreTree(HKEY root, const std::string& path, const KeyTree& tree)
   HKEY key;
   RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
   for (const auto& v : tree.values)
-    RegSetValueExA(key, v.name.c_str(), 0, v.type, v.data.data(), static_cast<DWORD>(v.data.size()));
+    RegSetValueExA(key, v.name.c_str(), 0, v.type, v.data.data(),
+                   static_cast<DWORD>(v.data.size()));
   RegCloseKey(key);
   for (const auto& [name, child] : tree.children) restoreTree(root, path + "\\" + name, child);
 }
@@ -134,7 +141,8 @@ inline std::string driverKey() {
   char data[512] = {};
   DWORD size = sizeof data;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\VIDEO", 0, KEY_READ, &key) == 0) {
-    RegQueryValueExA(key, "\\Device\\Video0", nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
+    RegQueryValueExA(key, "\\Device\\Video0", nullptr, nullptr, reinterpret_cast<BYTE*>(data),
+                     &size);
     RegCloseKey(key);
   }
   const std::string text = data;
@@ -142,7 +150,8 @@ inline std::string driverKey() {
   return at == std::string::npos ? "" : text.substr(at + 8);
 }
 
-inline bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit = 15000ms) {
+inline bool waitFor(const std::function<bool()>& condition,
+                    std::chrono::milliseconds limit = 15000ms) {
   const auto end = std::chrono::steady_clock::now() + limit;
   while (std::chrono::steady_clock::now() < end) {
     if (condition()) return true;
@@ -153,13 +162,14 @@ inline bool waitFor(const std::function<bool()>& condition, std::chrono::millise
 
 inline std::string textOf(HWND window) {
   char text[512] = {};
-  SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
-                      2000, nullptr);
+  SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                      SMTO_ABORTIFHUNG, 2000, nullptr);
   return text;
 }
 
 inline std::string nameOf(HWND window) {
-  const auto atom = static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(GetPropA(window, "Kestrelune.Name")));
+  const auto atom =
+      static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(GetPropA(window, "Kestrelune.Name")));
   char name[256] = {};
   if (atom) GlobalGetAtomNameA(atom, name, sizeof name);
   return name;
@@ -256,14 +266,16 @@ class Kestrelune {
   }
   ~Kestrelune() {
     if (!started_) return;
-    if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(process_.hProcess, 9);
+    if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT)
+      TerminateProcess(process_.hProcess, 9);
     CloseHandle(process_.hProcess);
     CloseHandle(process_.hThread);
   }
   bool started() const { return started_; }
   DWORD pid() const { return process_.dwProcessId; }
   bool ended(std::chrono::milliseconds limit = 10000ms) {
-    return WaitForSingleObject(process_.hProcess, static_cast<DWORD>(limit.count())) == WAIT_OBJECT_0;
+    return WaitForSingleObject(process_.hProcess, static_cast<DWORD>(limit.count())) ==
+           WAIT_OBJECT_0;
   }
   // A visible top-level window of the program with that caption.
   HWND window(const std::string& caption, HWND except = nullptr) {
@@ -349,8 +361,9 @@ inline void screenshot(HWND window, const std::string& file) {
   BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
   GdiFlush();
   const DWORD stride = ((w * 3 + 3) / 4) * 4, imageSize = stride * h;
-  BITMAPFILEHEADER header{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + imageSize), 0, 0,
-                         sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
+  BITMAPFILEHEADER header{
+      0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + imageSize),
+      0, 0, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
   HANDLE out = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   DWORD written;
   WriteFile(out, &header, sizeof header, &written, nullptr);
@@ -363,7 +376,8 @@ inline void screenshot(HWND window, const std::string& file) {
   ReleaseDC(nullptr, screen);
 }
 
-inline void setText(HKEY root, const std::string& path, const char* name, const std::string& value) {
+inline void setText(HKEY root, const std::string& path, const char* name,
+                    const std::string& value) {
   HKEY key;
   RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
   RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
@@ -372,7 +386,7 @@ inline void setText(HKEY root, const std::string& path, const char* name, const 
 }
 
 inline void setRaw(HKEY root, const std::string& path, const char* name, DWORD type,
-            const std::vector<BYTE>& data) {
+                   const std::vector<BYTE>& data) {
   HKEY key;
   RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
   RegSetValueExA(key, name, 0, type, data.data(), static_cast<DWORD>(data.size()));
@@ -383,17 +397,28 @@ inline void setRaw(HKEY root, const std::string& path, const char* name, DWORD t
 inline std::string valueOf(HKEY root, const std::string& path, const char* name) {
   HKEY key;
   if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return "(absent)";
-  BYTE data[256];
-  DWORD type = 0, size = sizeof data;
-  const LONG s = RegQueryValueExA(key, name, nullptr, &type, data, &size);
+  DWORD type = 0, size = 0;
+  LONG s = RegQueryValueExA(key, name, nullptr, &type, nullptr, &size);
+  std::string data(size, '\0');
+  if (s == ERROR_SUCCESS && size > 0)
+    s = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&data[0]), &size);
   RegCloseKey(key);
   if (s != ERROR_SUCCESS) return "(absent)";
-  return std::to_string(type) + ":" + std::string(reinterpret_cast<char*>(data), size);
+  data.resize(size);
+  return std::to_string(type) + ":" + data;
 }
 
-inline std::string textValue(const std::string& text) {
-  return "1:" + text + std::string(1, '\0');
+// A REG_BINARY value as valueOf shows it.
+inline std::string binaryValue(const std::vector<BYTE>& bytes) {
+  return std::to_string(REG_BINARY) + ":" + std::string(bytes.begin(), bytes.end());
 }
+
+// A REG_DWORD value as valueOf shows it.
+inline std::string dwordValue(DWORD value) {
+  return std::to_string(REG_DWORD) + ":" + std::string(reinterpret_cast<const char*>(&value), 4);
+}
+
+inline std::string textValue(const std::string& text) { return "1:" + text + std::string(1, '\0'); }
 
 // Types text into whatever has the keyboard focus.
 inline void typeText(const std::string& text) {
@@ -418,7 +443,7 @@ inline void ctrlKey(WORD vk) {
 
 inline std::string readFile(const std::string& path) {
   HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, 0, nullptr);
+                            OPEN_EXISTING, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return "";
   std::string text(1 << 16, '\0');
   DWORD got = 0;
@@ -476,28 +501,456 @@ class SeededMachine {
   std::vector<std::string> profiles_;
 };
 
-// The rest of Apply after the progress dialog: when it changed the driver's
-// custom-resolution list it tells the user to restart Windows (answered with
-// its OK); Apply is done when the marker has cleared.
-inline void finishApply(Kestrelune& program, HWND main) {
-  HWND prompt = nullptr;
-  ASSERT_TRUE(waitFor([&] {
-    prompt = program.window("Custom Resolutions");
-    return prompt != nullptr || textOf(main) == "Kestrelune";
-  }));
-  if (prompt) click(findControl(prompt, "butOKCusRes"));
-  EXPECT_TRUE(waitFor([&] { return textOf(main) == "Kestrelune"; }));
+// The texts of a window's controls, each followed by "|".
+inline std::string childTexts(HWND window) {
+  std::string texts;
+  EnumChildWindows(
+      window,
+      [](HWND w, LPARAM p) -> BOOL {
+        *reinterpret_cast<std::string*>(p) += textOf(w) + "|";
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&texts));
+  return texts;
+}
+
+// The control of the main window's thread that has the keyboard focus.
+inline HWND focusedControl(HWND main) {
+  GUITHREADINFO gui{};
+  gui.cbSize = sizeof gui;
+  GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &gui);
+  return gui.hwndFocus;
+}
+
+// Returns once the window's thread has handled what was sent to it and has
+// painted what was invalid, so a screenshot shows the window as it is.
+inline void settle(HWND window) {
+  SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, nullptr);
+  RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, nullptr);
+}
+
+// Clicks a window's button until the window has gone: a window that has
+// just come up may not take the first click yet.
+inline bool clickUntilGone(HWND window, HWND button) {
+  const auto gone = [&] { return !IsWindow(window) || !IsWindowVisible(window); };
+  for (int attempt = 0; attempt < 5 && !gone(); ++attempt) {
+    SetForegroundWindow(window);
+    click(button);
+    if (waitFor(gone, 3000ms)) return true;
+  }
+  return gone();
+}
+
+// A notice that Apply showed after the progress dialog: its caption and the
+// texts of its controls (childTexts).
+struct Notice {
+  std::string caption;
+  std::string texts;
+};
+
+// The rest of Apply after the progress dialog: a changed custom-resolution
+// list and newly chosen refresh rates each tell the user to restart Windows
+// ("Custom Resolutions", then "Restart Windows"); each notice is answered
+// with its OK. Apply is done when the marker has cleared. Returns the
+// notices in the order they came.
+inline std::vector<Notice> finishApply(Kestrelune& program, HWND main) {
+  std::vector<Notice> notices;
+  for (;;) {
+    HWND notice = nullptr;
+    const bool ended = waitFor([&] {
+      for (const char* caption : {"Custom Resolutions", "Restart Windows"})
+        if ((notice = program.window(caption)) != nullptr) return true;
+      return textOf(main) == "Kestrelune";
+    });
+    if (!ended) {
+      ADD_FAILURE() << "Apply did not end: the caption reads \"" << textOf(main) << "\"";
+      return notices;
+    }
+    if (!notice) return notices;
+    notices.push_back({textOf(notice), childTexts(notice)});
+    HWND ok = findControl(notice, "butOKCusRes");
+    if (!ok) {
+      ADD_FAILURE() << "the notice \"" << notices.back().caption << "\" has no butOKCusRes";
+      return notices;
+    }
+    if (!clickUntilGone(notice, ok)) {
+      ADD_FAILURE() << "the notice \"" << notices.back().caption << "\" stayed after its OK";
+      return notices;
+    }
+  }
 }
 
 // Waits for the progress dialog, presses its OK once the bar is full, and
-// waits for Apply to end.
-inline void confirmProgress(Kestrelune& program, HWND main) {
+// finishes Apply as finishApply does.
+inline std::vector<Notice> confirmProgress(Kestrelune& program, HWND main) {
   HWND progress = program.waitWindow("Saving Configuration...");
-  ASSERT_NE(nullptr, progress);
+  if (!progress) {
+    ADD_FAILURE() << "no progress dialog \"Saving Configuration...\"";
+    return {};
+  }
   HWND ok = findControl(progress, "butOk");
-  ASSERT_TRUE(waitFor([&] { return IsWindowEnabled(ok) != FALSE; }, 10000ms));
-  click(ok);
-  finishApply(program, main);
+  if (!waitFor([&] { return IsWindowEnabled(ok) != FALSE; }, 10000ms)) {
+    ADD_FAILURE() << "the progress dialog's OK stayed disabled";
+    return {};
+  }
+  if (!clickUntilGone(progress, ok)) {
+    ADD_FAILURE() << "the progress dialog stayed after its OK";
+    return {};
+  }
+  return finishApply(program, main);
+}
+
+// Clicks Apply and answers what it shows.
+inline std::vector<Notice> applyAll(Kestrelune& program, HWND main) {
+  click(findControl(main, "buttonApply"));
+  return confirmProgress(program, main);
+}
+
+// Closes the main window and waits until the program has ended.
+inline ::testing::AssertionResult closeProgram(Kestrelune& program, HWND main) {
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  if (program.ended()) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "the program did not end after WM_CLOSE";
+}
+
+// The items of a combo box as it lists them. Asked for in UTF-16: Wine
+// hands an ANSI CB_GETLBTEXT across processes in UTF-16 all the same.
+inline std::vector<std::string> comboItems(HWND combo) {
+  std::vector<std::string> items;
+  const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    wchar_t text[256] = {};
+    const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, i, 0);
+    if (length >= 0 && length < 256)
+      SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+    char narrow[512] = {};
+    WideCharToMultiByte(CP_ACP, 0, text, -1, narrow, sizeof narrow, nullptr, nullptr);
+    items.push_back(narrow);
+  }
+  return items;
+}
+
+// The visible drop-down list of the program's combo box, if one is open.
+inline HWND droppedList(DWORD pid) {
+  struct Search {
+    DWORD pid;
+    HWND found;
+  } s{pid, nullptr};
+  EnumWindows(
+      [](HWND w, LPARAM p) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(p);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        char name[32] = {};
+        GetClassNameA(w, name, sizeof name);
+        if (owner != s->pid || !IsWindowVisible(w) || lstrcmpiA(name, "ComboLBox") != 0)
+          return TRUE;
+        s->found = w;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+// Picks an item of a drop-down list as a user does: a click opens the list,
+// a click on the item chooses it. The item must be among the rows the open
+// list shows. True once the combo box shows the item.
+inline ::testing::AssertionResult pickItem(Kestrelune& program, HWND combo, int index) {
+  click(combo);
+  HWND list = nullptr;
+  if (!waitFor([&] { return (list = droppedList(program.pid())) != nullptr; }, 5000ms))
+    return ::testing::AssertionFailure() << "the drop-down list did not open";
+  const int height = static_cast<int>(SendMessageA(list, LB_GETITEMHEIGHT, 0, 0));
+  const int top = static_cast<int>(SendMessageA(list, LB_GETTOPINDEX, 0, 0));
+  RECT client;
+  GetClientRect(list, &client);
+  POINT p{client.right / 2, (index - top) * height + height / 2};
+  if (height <= 0 || p.y < 0 || p.y >= client.bottom)
+    return ::testing::AssertionFailure() << "item " << index << " is not among the shown rows";
+  ClientToScreen(list, &p);
+  mouseAt(p.x, p.y, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+  if (!waitFor(
+          [&] {
+            return SendMessageA(combo, CB_GETCURSEL, 0, 0) == index && !IsWindowVisible(list);
+          },
+          5000ms))
+    return ::testing::AssertionFailure()
+           << "the combo box shows item " << SendMessageA(combo, CB_GETCURSEL, 0, 0) << ", not "
+           << index;
+  return ::testing::AssertionSuccess();
+}
+
+// ---- other programs
+
+// What a program run to its end printed (standard output and error) and its
+// exit code.
+struct RunResult {
+  bool ended = false;
+  DWORD exitCode = 0;
+  std::string output;
+};
+
+// Runs a command line and waits for it; the output is read while it runs,
+// so a talkative program never blocks on a full pipe.
+inline RunResult runProgram(const std::string& commandLine,
+                            std::chrono::milliseconds limit = 30000ms) {
+  RunResult result;
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE readEnd = nullptr, writeEnd = nullptr;
+  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return result;
+  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdOutput = si.hStdError = writeEnd;
+  si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  PROCESS_INFORMATION process{};
+  std::string command = commandLine;
+  const BOOL started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE,
+                                      CREATE_NO_WINDOW, nullptr, nullptr, &si, &process);
+  CloseHandle(writeEnd);
+  if (!started) {
+    result.output =
+        "cannot start " + commandLine + " (error " + std::to_string(GetLastError()) + ")";
+    CloseHandle(readEnd);
+    return result;
+  }
+  const auto end = std::chrono::steady_clock::now() + limit;
+  for (;;) {
+    DWORD available = 0;
+    char chunk[4096];
+    DWORD got = 0;
+    while (PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr) && available > 0 &&
+           ReadFile(readEnd, chunk, sizeof chunk, &got, nullptr) && got > 0)
+      result.output.append(chunk, got);
+    if (WaitForSingleObject(process.hProcess, 20) == WAIT_OBJECT_0) break;
+    if (std::chrono::steady_clock::now() >= end) {
+      TerminateProcess(process.hProcess, 9);
+      WaitForSingleObject(process.hProcess, 5000);
+      result.output += "\n(stopped after " + std::to_string(limit.count()) + " ms)";
+      break;
+    }
+  }
+  DWORD got = 0;
+  char chunk[4096];
+  while (ReadFile(readEnd, chunk, sizeof chunk, &got, nullptr) && got > 0)
+    result.output.append(chunk, got);
+  result.ended = WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0 &&
+                 result.output.find("(stopped after") == std::string::npos;
+  GetExitCodeProcess(process.hProcess, &result.exitCode);
+  CloseHandle(process.hProcess);
+  CloseHandle(process.hThread);
+  CloseHandle(readEnd);
+  return result;
+}
+
+// ---- the r6probe test driver and its simulated card
+
+inline constexpr char kDriverParameters[] =
+    "System\\CurrentControlSet\\Services\\r6probe\\Parameters";
+
+inline bool deviceOpens() {
+  const HANDLE device =
+      CreateFileA("\\\\.\\r6probe.vxd", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (device == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(device);
+  return true;
+}
+
+// Stops the driver (a stopped one is no error) and, with `start`, starts it
+// again and waits until its device opens: the card is then in its power-on
+// state.
+inline ::testing::AssertionResult restartDriver(bool start) {
+  const SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
+  if (!manager) return ::testing::AssertionFailure() << "OpenSCManager: error " << GetLastError();
+  const SC_HANDLE service =
+      OpenServiceA(manager, "r6probe", SERVICE_START | SERVICE_STOP | SERVICE_QUERY_STATUS);
+  CloseServiceHandle(manager);
+  if (!service)
+    return ::testing::AssertionFailure() << "no service r6probe (error " << GetLastError()
+                                         << "): the harness installs it (tools/wine/driver.sh)";
+  const auto inState = [&](DWORD state) {
+    SERVICE_STATUS status{};
+    return waitFor(
+        [&] { return QueryServiceStatus(service, &status) && status.dwCurrentState == state; },
+        10000ms);
+  };
+  ::testing::AssertionResult result = ::testing::AssertionSuccess();
+  SERVICE_STATUS status{};
+  if (!ControlService(service, SERVICE_CONTROL_STOP, &status) &&
+      GetLastError() != ERROR_SERVICE_NOT_ACTIVE)
+    result = ::testing::AssertionFailure() << "stopping r6probe: error " << GetLastError();
+  if (result && !inState(SERVICE_STOPPED))
+    result = ::testing::AssertionFailure() << "r6probe did not stop";
+  if (result && start && !StartServiceA(service, 0, nullptr))
+    result = ::testing::AssertionFailure() << "starting r6probe: error " << GetLastError();
+  if (result && start && !inState(SERVICE_RUNNING))
+    result = ::testing::AssertionFailure() << "r6probe did not reach RUNNING";
+  CloseServiceHandle(service);
+  if (result && start && !waitFor(deviceOpens, 10000ms))
+    result = ::testing::AssertionFailure() << "r6probe runs but \\\\.\\r6probe.vxd does not open";
+  if (result && !start && !waitFor([] { return !deviceOpens(); }, 10000ms))
+    result = ::testing::AssertionFailure() << "r6probe stopped but its device still opens";
+  return result;
+}
+
+// Starts the driver afresh with the card of that key (r8500, r7500, r9000,
+// r8500-nobios, r8500-r0).
+inline ::testing::AssertionResult startDriverWithCard(const char* card) {
+  HKEY parameters;
+  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kDriverParameters, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                      &parameters, nullptr) != ERROR_SUCCESS)
+    return ::testing::AssertionFailure() << "cannot open HKLM\\" << kDriverParameters;
+  RegSetValueExA(parameters, "Card", 0, REG_SZ, reinterpret_cast<const BYTE*>(card),
+                 static_cast<DWORD>(strlen(card) + 1));
+  RegCloseKey(parameters);
+  return restartDriver(true);
+}
+
+inline ::testing::AssertionResult stopDriver() { return restartDriver(false); }
+
+// One KlProbeTool request; its output on success.
+inline ::testing::AssertionResult probeTool(const std::string& arguments, std::string* output) {
+  const RunResult run = runProgram("\"" + beside("KlProbeTool.exe") + "\" " + arguments);
+  *output = run.output;
+  if (run.ended && run.exitCode == 0) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure()
+         << "KlProbeTool " << arguments << " ended with " << run.exitCode << ": " << run.output;
+}
+
+// A register ("read-reg") or PLL register ("read-pll") of the card, read
+// through the same device requests the program makes.
+inline ::testing::AssertionResult probeWord(const char* command, DWORD index, DWORD* value) {
+  std::string output;
+  char arguments[64];
+  snprintf(arguments, sizeof arguments, "%s 0x%lX", command, static_cast<unsigned long>(index));
+  const ::testing::AssertionResult ran = probeTool(arguments, &output);
+  if (!ran) return ran;
+  unsigned long parsed = 0;
+  if (sscanf(output.c_str(), "0x%lx", &parsed) != 1)
+    return ::testing::AssertionFailure() << "KlProbeTool " << arguments << " printed: " << output;
+  *value = static_cast<DWORD>(parsed);
+  return ::testing::AssertionSuccess();
+}
+
+inline ::testing::AssertionResult probeBios(DWORD offset, DWORD count, std::vector<BYTE>* bytes) {
+  std::string output;
+  const std::string arguments = "read-bios " + std::to_string(offset) + " " + std::to_string(count);
+  const ::testing::AssertionResult ran = probeTool(arguments, &output);
+  if (!ran) return ran;
+  bytes->clear();
+  const char* at = output.c_str();
+  unsigned byte = 0;
+  int used = 0;
+  while (sscanf(at, " %2x%n", &byte, &used) == 1) {
+    bytes->push_back(static_cast<BYTE>(byte));
+    at += used;
+  }
+  if (bytes->size() != count)
+    return ::testing::AssertionFailure() << "KlProbeTool " << arguments << " printed: " << output;
+  return ::testing::AssertionSuccess();
+}
+
+// What the card's BIOS and PLL say about its clocks, read with KlProbeTool:
+// the reference frequency, default and minimum clock (10 kHz units), the
+// reference divider R and the
+// memory and core feedback dividers of PLL register 0x0A.
+struct CardClocks {
+  unsigned referenceFrequency = 0, defaultClock = 0, minimumClock = 0;
+  DWORD dividers = 0;
+  unsigned r() const { return dividers & 0xFF; }
+  unsigned memory() const { return (dividers >> 8) & 0xFF; }
+  unsigned core() const { return (dividers >> 16) & 0xFF; }
+  // The clock of n feedback steps in MHz as the page shows it, "274.50".
+  std::string caption(unsigned steps) const {
+    char text[32];
+    snprintf(text, sizeof text, "%.2f", steps * referenceFrequency / 100.0 / r());
+    return text;
+  }
+};
+
+inline ::testing::AssertionResult readCardClocks(CardClocks* clocks) {
+  std::vector<BYTE> word, block;
+  ::testing::AssertionResult result = probeBios(0x48, 2, &word);
+  const auto at = [](const std::vector<BYTE>& b, std::size_t i) { return b[i] | b[i + 1] << 8; };
+  if (result) result = probeBios(static_cast<DWORD>(at(word, 0) + 0x30), 2, &word);
+  if (result) result = probeBios(static_cast<DWORD>(at(word, 0)), 24, &block);
+  if (result) result = probeWord("read-pll", 0x0A, &clocks->dividers);
+  if (!result) return result;
+  clocks->defaultClock = static_cast<unsigned>(at(block, 8));
+  clocks->referenceFrequency = static_cast<unsigned>(at(block, 14));
+  clocks->minimumClock = static_cast<unsigned>(at(block, 18));
+  return ::testing::AssertionSuccess();
+}
+
+// ---- common controls of the other process
+
+// A list-view item's rectangle in screen coordinates.
+inline RECT listItemRect(Kestrelune& program, HWND list, int index) {
+  Remote remote(program.pid(), sizeof(RECT));
+  RECT r{};
+  r.left = LVIR_BOUNDS;
+  remote.write(&r, sizeof r);
+  SendMessageA(list, LVM_GETITEMRECT, index, reinterpret_cast<LPARAM>(remote.at()));
+  remote.read(&r, sizeof r);
+  MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+inline bool listItemChecked(HWND list, int index) {
+  const auto state =
+      static_cast<UINT>(SendMessageA(list, LVM_GETITEMSTATE, index, LVIS_STATEIMAGEMASK));
+  return (state & LVIS_STATEIMAGEMASK) >> 12 == 2;
+}
+
+inline std::string listItemText(Kestrelune& program, HWND list, int index) {
+  Remote remote(program.pid(), sizeof(LVITEMA) + 256);
+  LVITEMA item{};
+  item.iSubItem = 0;
+  item.pszText = static_cast<char*>(remote.at()) + sizeof(LVITEMA);
+  item.cchTextMax = 255;
+  remote.write(&item, sizeof item);
+  SendMessageA(list, LVM_GETITEMTEXTA, index, reinterpret_cast<LPARAM>(remote.at()));
+  char text[256] = {};
+  remote.read(text, 255, sizeof(LVITEMA));
+  return text;
+}
+
+// The centre of a track bar's thumb in screen coordinates: a click there
+// gives the bar the focus without moving it.
+inline POINT thumbCentre(Kestrelune& program, HWND bar) {
+  Remote remote(program.pid(), sizeof(RECT));
+  SendMessageA(bar, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(remote.at()));
+  RECT r{};
+  remote.read(&r, sizeof r);
+  POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  ClientToScreen(bar, &p);
+  return p;
+}
+
+// A window of the program that shows `text` in one of its controls, such as
+// a message box; nullptr when none is shown.
+inline HWND windowShowing(Kestrelune& program, const std::string& text, HWND except = nullptr) {
+  struct Search {
+    DWORD pid;
+    const std::string* text;
+    HWND except;
+    HWND found;
+  } s{program.pid(), &text, except, nullptr};
+  EnumWindows(
+      [](HWND w, LPARAM p) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(p);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        if (owner != s->pid || w == s->except || !IsWindowVisible(w) ||
+            childTexts(w).find(*s->text + "|") == std::string::npos)
+          return TRUE;
+        s->found = w;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&s));
+  return s.found;
 }
 
 class EndToEnd : public ::testing::Test {

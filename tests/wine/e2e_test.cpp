@@ -49,6 +49,7 @@ TEST_F(EndToEnd, StartsOnXpAndWindows2000WithTenPages) {
       for (int page = 0; page < 10; ++page) {
         program.clickTab(tabs, page);
         ASSERT_EQ(page, SendMessageA(tabs, TCM_GETCURSEL, 0, 0));
+        settle(main);  // the page painted in full, rows and readouts included
         screenshot(main, std::string(folder) + "\\page-" + std::to_string(page) + ".bmp");
       }
     }
