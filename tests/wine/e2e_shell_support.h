@@ -87,19 +87,6 @@ inline HWND waitMessageBox(DWORD pid, std::chrono::milliseconds limit = 15000ms)
   return found;
 }
 
-// The texts of a window's children, each followed by "|".
-inline std::string childTexts(HWND window) {
-  std::string texts;
-  EnumChildWindows(
-      window,
-      [](HWND w, LPARAM p) -> BOOL {
-        *reinterpret_cast<std::string*>(p) += textOf(w) + "|";
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&texts));
-  return texts;
-}
-
 inline HWND childWithText(HWND window, const std::string& text) {
   struct Search {
     std::string text;
@@ -135,10 +122,6 @@ inline bool answerBox(HWND box, const std::string& button) {
   return waitFor([&] { return !IsWindow(box) || !IsWindowVisible(box); });
 }
 
-// Returns once the program has handled everything sent to its window before.
-inline void settle(HWND window) {
-  SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, nullptr);
-}
 
 // ---- input
 
