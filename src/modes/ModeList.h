@@ -64,7 +64,7 @@ bool NonStandardModesHold(platform::Platform& platform, ui::Application& app,
 
 // "1024 x 600": the decimal width, " x ", the decimal height.
 std::string ResolutionText(int width, int height);
-// Part 0: the text before the blank in front of the first "x"; part 1: the
+// Index 0: the text before the blank in front of the first "x"; index 1: the
 // text after the blank behind it. Empty when the text has no "x".
 std::string SplitResolutionText(int part, const std::string& text);
 // The part as a number; raises kl::Error when it is not a decimal number.

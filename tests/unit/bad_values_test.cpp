@@ -4,8 +4,8 @@
 // of wrong content: text where a number is expected and the reverse,
 // binary, multi-string, empty, very long. Each case starts the program (or
 // the start-up overclock) on a fresh machine holding that one bad value and
-// checks what the user gets: the specified message or sentinel, no crash,
-// and no registry write but those start-up is specified to make.
+// checks what the user gets: the program's message or sentinel, no crash,
+// and no registry write but those start-up always makes.
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
@@ -103,7 +103,7 @@ struct Outcome {
   std::vector<std::string> messages;
   // What the value's control or sentinel shows (see Reader::observe).
   std::string shown;
-  // Values start-up is specified to write for this content.
+  // Values start-up writes for this content (its fallbacks).
   struct Write {
     HKey root;
     std::string key, name;

@@ -1,5 +1,5 @@
 // A user without administrator rights: HKEY_LOCAL_MACHINE refuses every
-// write and every open with write access. Each feature shows its specified
+// write and every open with write access. Each feature shows its own
 // message or outcome and writes nothing anywhere else: the writes of the
 // whole run are logged, and only those to the user's own places succeed.
 #include <gtest/gtest.h>

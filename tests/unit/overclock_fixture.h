@@ -10,8 +10,8 @@
 
 namespace kl::testing {
 
-// A card to describe, changed step by step: CardSpec().r(13).source(2).
-struct CardSpec {
+// A card to describe, changed step by step: TestCard().r(13).source(2).
+struct TestCard {
   struct Values {
     std::uint16_t referenceFrequency = 2700;  // 10 kHz units, as the BIOS stores it
     std::uint8_t r = 12, m = 73, c = 73;
@@ -23,23 +23,23 @@ struct CardSpec {
     bool biosHasClockData = true;
   } v;
 
-  CardSpec& fref(std::uint16_t x) { return v.referenceFrequency = x, *this; }
-  CardSpec& r(std::uint8_t x) { return v.r = x, *this; }
-  CardSpec& m(std::uint8_t x) { return v.m = x, *this; }
-  CardSpec& c(std::uint8_t x) { return v.c = x, *this; }
-  CardSpec& source(std::uint8_t x) { return v.source = x, *this; }
-  CardSpec& minimum(std::uint16_t x) { return v.minimumClock = x, *this; }
-  CardSpec& defaultClock(std::uint16_t x) { return v.defaultClock = x, *this; }
-  CardSpec& timing(std::uint32_t x) { return v.timing = x, *this; }
-  CardSpec& latency(std::uint32_t x) { return v.latency = x, *this; }
-  CardSpec& noClockData() { return v.biosHasClockData = false, *this; }
+  TestCard& fref(std::uint16_t x) { return v.referenceFrequency = x, *this; }
+  TestCard& r(std::uint8_t x) { return v.r = x, *this; }
+  TestCard& m(std::uint8_t x) { return v.m = x, *this; }
+  TestCard& c(std::uint8_t x) { return v.c = x, *this; }
+  TestCard& source(std::uint8_t x) { return v.source = x, *this; }
+  TestCard& minimum(std::uint16_t x) { return v.minimumClock = x, *this; }
+  TestCard& defaultClock(std::uint16_t x) { return v.defaultClock = x, *this; }
+  TestCard& timing(std::uint32_t x) { return v.timing = x, *this; }
+  TestCard& latency(std::uint32_t x) { return v.latency = x, *this; }
+  TestCard& noClockData() { return v.biosHasClockData = false, *this; }
 };
 
 // Keeps every description alive as long as the device may use it.
 class CardShelf {
  public:
-  const platform::CardDescription& make(const CardSpec& spec) {
-    const CardSpec::Values& s = spec.v;
+  const platform::CardDescription& make(const TestCard& wanted) {
+    const TestCard::Values& s = wanted.v;
     cards_.push_back({"test", "Test card", s.referenceFrequency, s.r, s.m, s.c, s.source,
                       s.minimumClock, s.defaultClock, s.timing, s.latency, s.biosHasClockData});
     return cards_.back();

@@ -17,7 +17,7 @@ namespace kl::overclock {
 namespace {
 
 using platform::RegistryAccess;
-using testing::CardSpec;
+using testing::TestCard;
 using testing::pll;
 namespace user = ui::user;
 namespace protocol = platform::r6probe;
@@ -35,8 +35,8 @@ class OverclockPage : public ::testing::Test {
   }
 
   // Start-up with this card in the PC.
-  void startWith(const CardSpec& spec) {
-    sim_.device.installCard(shelf_.make(spec));
+  void startWith(const TestCard& wanted) {
+    sim_.device.installCard(shelf_.make(wanted));
     page_.InitOverclockPanel();
     modified_ = 0;
     backend_.clearMessages();
@@ -147,7 +147,7 @@ TEST_F(OverclockPage, ControlsHaveTheirCaptionsAndHints) {
 }
 
 TEST_F(OverclockPage, ReadoutShowsTheCardsClocksOnTheBars) {
-  startWith(CardSpec().r(12).m(73).c(73).minimum(12500).timing(0x1405357F).latency(0x44334244));
+  startWith(TestCard().r(12).m(73).c(73).minimum(12500).timing(0x1405357F).latency(0x44334244));
   EXPECT_EQ("164.25", page_.labelCoreSpeed->text());
   EXPECT_EQ("164.25", page_.labelMEMSpeed->text());
   for (ui::TrackBar* bar : {page_.trackCoreSpeed, page_.trackMEMSpeed}) {
@@ -165,14 +165,14 @@ TEST_F(OverclockPage, ReadoutShowsTheCardsClocksOnTheBars) {
 }
 
 TEST_F(OverclockPage, ReadoutEdgeCases) {
-  startWith(CardSpec().minimum(14300));
+  startWith(TestCard().minimum(14300));
   EXPECT_EQ(64, page_.trackCoreSpeed->min());  // 63 steps are 141.75 MHz
   // A clock below the minimum shows as the minimum position and its clock.
-  startWith(CardSpec().m(40).c(40).minimum(12500));
+  startWith(TestCard().m(40).c(40).minimum(12500));
   EXPECT_EQ(56, page_.trackMEMSpeed->position());
   EXPECT_EQ("126.00", page_.labelMEMSpeed->text());
   // Presets that match no item.
-  startWith(CardSpec().timing(0x140528FF).latency(0x55554354));
+  startWith(TestCard().timing(0x140528FF).latency(0x55554354));
   EXPECT_EQ(-1, page_.comboTimings->itemIndex());
   EXPECT_EQ(1, page_.comboLatency->itemIndex());  // anything but Medium shows "Fast"
 }
@@ -189,7 +189,7 @@ TEST_F(OverclockPage, CaptionsUseAPointAndTwoDecimals) {
 }
 
 TEST_F(OverclockPage, SynchronousClocksMoveBothBars) {
-  startWith(CardSpec());
+  startWith(TestCard());
   user::press(*page_.checkSync);
   user::drag(*page_.trackCoreSpeed, 90);
   EXPECT_EQ(90, page_.trackMEMSpeed->position());
@@ -201,7 +201,7 @@ TEST_F(OverclockPage, SynchronousClocksMoveBothBars) {
 }
 
 TEST_F(OverclockPage, CheckingSynchronousClocksLetsTheLowerClockWin) {
-  startWith(CardSpec());
+  startWith(TestCard());
   setBars(80, 75);
   user::press(*page_.checkSync);
   EXPECT_EQ(75, page_.trackCoreSpeed->position());
@@ -216,7 +216,7 @@ TEST_F(OverclockPage, CheckingSynchronousClocksLetsTheLowerClockWin) {
 }
 
 TEST_F(OverclockPage, ApplyProgramsSynchronousClocksOnlyForEqualBars) {
-  startWith(CardSpec().source(2).c(90));
+  startWith(TestCard().source(2).c(90));
   setBars(80, 80);
   user::press(*page_.buttApplyOC);
   EXPECT_EQ(0x0050500Cu, dividers());
@@ -231,7 +231,7 @@ TEST_F(OverclockPage, ApplyProgramsSynchronousClocksOnlyForEqualBars) {
 }
 
 TEST_F(OverclockPage, The8500IsAlwaysAsynchronousAndKeepsItsPresets) {
-  startWith(CardSpec());
+  startWith(TestCard());
   user::press(*page_.checkapplytiming);
   user::press(*page_.checkapplylatency);
   user::press(*page_.check8500OC);
@@ -255,7 +255,7 @@ TEST_F(OverclockPage, The8500IsAlwaysAsynchronousAndKeepsItsPresets) {
 }
 
 TEST_F(OverclockPage, ApplyProgramsThePresetsWhoseBoxesAreChecked) {
-  startWith(CardSpec().latency(0x7FFFF1FF));
+  startWith(TestCard().latency(0x7FFFF1FF));
   user::press(*page_.checkapplylatency);
   user::pick(*page_.comboLatency, 0);  // "Medium"
   user::press(*page_.buttApplyOC);
@@ -274,7 +274,7 @@ TEST_F(OverclockPage, ApplyProgramsThePresetsWhoseBoxesAreChecked) {
 }
 
 TEST_F(OverclockPage, ApplyClocksUncheckedProgramsNoClocks) {
-  startWith(CardSpec());
+  startWith(TestCard());
   user::press(*page_.checkapplyclock);
   user::press(*page_.checkapplytiming);
   user::pick(*page_.comboTimings, 0);
@@ -288,7 +288,7 @@ TEST_F(OverclockPage, ApplyClocksUncheckedProgramsNoClocks) {
 // A release on a check box enables "Apply Settings" without the pending
 // flag, so the next Apply cannot disable it again.
 TEST_F(OverclockPage, CheckBoxReleaseEnablesTheButtonsButNotThePendingFlag) {
-  startWith(CardSpec());
+  startWith(TestCard());
   user::drag(*page_.trackCoreSpeed, 80);
   EXPECT_TRUE(page_.pending());
   modified_ = 0;
@@ -317,7 +317,7 @@ TEST_F(OverclockPage, CheckBoxReleaseEnablesTheButtonsButNotThePendingFlag) {
 }
 
 TEST_F(OverclockPage, DefaultSettingsRestoreTheDefaultClockAndMediumPresets) {
-  startWith(CardSpec().defaultClock(18300).source(2).c(90).timing(0x1405357F));
+  startWith(TestCard().defaultClock(18300).source(2).c(90).timing(0x1405357F));
   page_.SetApplyOCEnabled(false);
   user::press(*page_.butDefault);
   EXPECT_EQ(81, page_.trackCoreSpeed->position());  // 182.25 MHz
@@ -333,7 +333,7 @@ TEST_F(OverclockPage, DefaultSettingsRestoreTheDefaultClockAndMediumPresets) {
   EXPECT_EQ(1, modified_);  // the press, not the action
 
   user::press(*page_.check8500OC);
-  sim_.device.installCard(shelf_.make(CardSpec().timing(0x1405357F).latency(0x12345678)));
+  sim_.device.installCard(shelf_.make(TestCard().timing(0x1405357F).latency(0x12345678)));
   user::press(*page_.butDefault);
   EXPECT_EQ(2u, source());
   EXPECT_EQ(0x12345678u, latency());
@@ -343,14 +343,14 @@ TEST_F(OverclockPage, DefaultSettingsRestoreTheDefaultClockAndMediumPresets) {
 // 124.20 MHz is 46 steps of 2.70 MHz, though in single precision the
 // quotient is 45.9999962.
 TEST_F(OverclockPage, ADefaultClockOfWholeStepsKeepsItsLastStep) {
-  startWith(CardSpec().r(10).minimum(10000).defaultClock(12420));
+  startWith(TestCard().r(10).minimum(10000).defaultClock(12420));
   user::press(*page_.butDefault);
   EXPECT_EQ(46, page_.trackCoreSpeed->position());
   EXPECT_EQ(0x002E2E0Au, dividers());
 }
 
 TEST_F(OverclockPage, UserInputMarksTheWindowModified) {
-  startWith(CardSpec());
+  startWith(TestCard());
   const std::vector<ui::Control*> pressed = {page_.checkSync,         page_.check8500OC,
                                              page_.checkapplyclock,   page_.checkapplytiming,
                                              page_.checkapplylatency, page_.checkRunAtStartup};
@@ -391,7 +391,7 @@ TEST_F(OverclockPage, WithoutTheDeviceThePageIsDisabled) {
 }
 
 TEST_F(OverclockPage, BrokenCardsDisableThePage) {
-  for (const CardSpec& broken : {CardSpec().noClockData(), CardSpec().r(0)}) {
+  for (const TestCard& broken : {TestCard().noClockData(), TestCard().r(0)}) {
     platform::SimPlatform sim;
     sim.device.installCard(shelf_.make(broken));
     platform::Platform platform = sim.view();
@@ -409,7 +409,7 @@ TEST_F(OverclockPage, BrokenCardsDisableThePage) {
 }
 
 TEST_F(OverclockPage, ActionsWithoutTheDeviceSayWhy) {
-  startWith(CardSpec());
+  startWith(TestCard());
   setBars(90, 90);
   modified_ = 0;
   sim_.device.setOpenRefused(true);
@@ -428,8 +428,8 @@ TEST_F(OverclockPage, ActionsWithoutTheDeviceSayWhy) {
 }
 
 TEST_F(OverclockPage, AFailedReadoutInAnActionIsShownAndClosesTheDevice) {
-  startWith(CardSpec());
-  sim_.device.installCard(shelf_.make(CardSpec().r(0)));
+  startWith(TestCard());
+  sim_.device.installCard(shelf_.make(TestCard().r(0)));
   user::press(*page_.buttApplyOC);
   ASSERT_EQ(1u, backend_.messages().size());
   EXPECT_EQ("Floating point division by zero", backend_.messages()[0].text);
@@ -440,7 +440,7 @@ TEST_F(OverclockPage, AFailedReadoutInAnActionIsShownAndClosesTheDevice) {
 TEST_F(OverclockPage, StartupReadsTheTwoProgramValues) {
   sim_.registry.loadRegedit4(
       testing::programKeyRegedit("\"overclock\"=dword:00000001\n\"8500\"=dword:00000001\n"));
-  startWith(CardSpec());
+  startWith(TestCard());
   EXPECT_TRUE(page_.checkRunAtStartup->checked());
   EXPECT_TRUE(page_.check8500OC->checked());
   EXPECT_FALSE(page_.comboTimings->enabled());  // its click ran
@@ -456,7 +456,7 @@ TEST_F(OverclockPage, StartupReadsTheTwoProgramValues) {
 }
 
 TEST_F(OverclockPage, StartupOverclockIsRegisteredWithItsValues) {
-  startWith(CardSpec());
+  startWith(TestCard());
   user::press(*page_.checkSync);
   user::drag(*page_.trackCoreSpeed, 90);
   user::pick(*page_.comboLatency, 1);
@@ -483,7 +483,7 @@ TEST_F(OverclockPage, StartupOverclockIsRegisteredWithItsValues) {
 // Each write in turn fails: the error names the value of that place, and
 // the writes after it do not happen.
 TEST_F(OverclockPage, StartupOverclockValuesAreWrittenInTheirOrder) {
-  startWith(CardSpec());
+  startWith(TestCard());
   const std::vector<std::string> order = {"Kestrelune", "overclock", "Core",      "Mem", "Lat",
                                           "Tim",        "apply_tim", "apply_lat", "Card"};
   for (std::size_t i = 0; i < order.size(); ++i) {
@@ -500,7 +500,7 @@ TEST_F(OverclockPage, StartupOverclockValuesAreWrittenInTheirOrder) {
 }
 
 TEST_F(OverclockPage, RemovingTheStartupOverclockKeepsItsValues) {
-  startWith(CardSpec());
+  startWith(TestCard());
   page_.WriteStartupOverclock(true);
   page_.WriteStartupOverclock(false);
   EXPECT_EQ("(absent)", runValue());
@@ -511,7 +511,7 @@ TEST_F(OverclockPage, RemovingTheStartupOverclockKeepsItsValues) {
 }
 
 TEST_F(OverclockPage, WithoutRightsOnTheMachineKeyTheRunValueIsAnError) {
-  startWith(CardSpec());
+  startWith(TestCard());
   sim_.registry.setReadOnly(platform::kHkeyLocalMachine, true);
   EXPECT_EQ("Failed to set data for 'Kestrelune'",
             errorOf([&] { page_.WriteStartupOverclock(true); }));
@@ -529,7 +529,7 @@ TEST_F(OverclockPage, WithoutRightsOnTheMachineKeyTheRunValueIsAnError) {
 }
 
 TEST_F(OverclockPage, CardTypeIsStoredOrItsFailureReported) {
-  startWith(CardSpec());
+  startWith(TestCard());
   user::press(*page_.check8500OC);
   page_.WriteCardType();
   EXPECT_EQ("1", own("8500"));

@@ -12,15 +12,15 @@
 namespace kl::overclock {
 namespace {
 
-using testing::CardSpec;
+using testing::TestCard;
 using testing::mmio;
 using testing::pll;
 
 class SetClk : public ::testing::Test {
  protected:
   // Installs the card and reads its clock information.
-  void start(const CardSpec& spec) {
-    device_.installCard(shelf_.make(spec));
+  void start(const TestCard& wanted) {
+    device_.installCard(shelf_.make(wanted));
     ASSERT_TRUE(clocks_.InitClockInfo());
     device_.clearRequests();
   }
@@ -42,7 +42,7 @@ class SetClk : public ::testing::Test {
 TEST_F(SetClk, ClockInformationComesFromTheBiosInMegahertz) {
   EXPECT_FALSE(clocks_.InitClockInfo());  // no driver yet
   EXPECT_EQ(0.0f, clocks_.clockInfo().referenceFrequency);
-  start(CardSpec().fref(1432).minimum(14300).defaultClock(27500));
+  start(TestCard().fref(1432).minimum(14300).defaultClock(27500));
   EXPECT_EQ(14.32f, clocks_.clockInfo().referenceFrequency);
   EXPECT_EQ(143.0f, clocks_.clockInfo().minimumClock);
   EXPECT_EQ(275.0f, clocks_.clockInfo().defaultClock);
@@ -54,21 +54,21 @@ TEST_F(SetClk, ClockInformationComesFromTheBiosInMegahertz) {
 }
 
 TEST_F(SetClk, ReadsSynchronousAndAsynchronousClocks) {
-  start(CardSpec().r(12).m(73).c(73).source(7));
+  start(TestCard().r(12).m(73).c(73).source(7));
   CardClocks c = clocks_.GetClocks();
   EXPECT_EQ(2.25f, clocks_.GetClockStep());
   EXPECT_EQ(164.25f, c.memory);
   EXPECT_EQ(164.25f, c.core);
   EXPECT_TRUE(c.synchronous);
 
-  start(CardSpec().r(12).m(73).c(0x50).source(2));
+  start(TestCard().r(12).m(73).c(0x50).source(2));
   c = clocks_.GetClocks();
   EXPECT_EQ(180.0f, c.core);
   EXPECT_EQ(164.25f, c.memory);
   EXPECT_FALSE(c.synchronous);
 
   // Only 7 in the low bits is synchronous; the bits above do not count.
-  start(CardSpec().r(12).m(73).c(0x50).source(6));
+  start(TestCard().r(12).m(73).c(0x50).source(6));
   EXPECT_FALSE(clocks_.GetClocks().synchronous);
   device_.card()->writePllRegister(0x0D, 0xFFFFFFFF, 0xFFFFFFF7);
   EXPECT_TRUE(clocks_.GetClocks().synchronous);
@@ -76,7 +76,7 @@ TEST_F(SetClk, ReadsSynchronousAndAsynchronousClocks) {
 }
 
 TEST_F(SetClk, WritesTheDividersUnderTheirMaskThenTheSource) {
-  start(CardSpec().r(12));
+  start(TestCard().r(12));
   device_.card()->writePllRegister(0x0A, 0xFF000000, 0x5A000000);
   clocks_.SetClocks(200.25f, 182.25f, false);
   const auto writes = testing::requestsOf(device_, platform::r6probe::kWritePllRegister);
@@ -106,7 +106,7 @@ TEST_F(SetClk, WritesTheDividersUnderTheirMaskThenTheSource) {
 TEST_F(SetClk, EveryWholeNumberOfStepsGivesExactlyThatDivider) {
   for (std::uint16_t fref : {2700, 1432}) {
     for (std::uint8_t r : {12, 13, 5, 7, 11, 3}) {
-      start(CardSpec().fref(fref).r(r));
+      start(TestCard().fref(fref).r(r));
       const float step = clocks_.GetClockStep();
       for (std::uint32_t p = 1; p <= 200; ++p) {
         const float clock = static_cast<float>(p) * step;
@@ -123,23 +123,23 @@ TEST_F(SetClk, EveryWholeNumberOfStepsGivesExactlyThatDivider) {
 }
 
 TEST_F(SetClk, AZeroDivisorIsAFloatingPointError) {
-  start(CardSpec().r(0));
+  start(TestCard().r(0));
   EXPECT_EQ("Floating point division by zero", errorOf([&] { clocks_.GetClocks(); }));
   EXPECT_EQ("Floating point division by zero", errorOf([&] { clocks_.GetClockStep(); }));
 
-  start(CardSpec().noClockData());  // Fref 0
+  start(TestCard().noClockData());  // Fref 0
   EXPECT_EQ(0.0f, clocks_.GetClockStep());
   EXPECT_EQ("Floating point division by zero",
             errorOf([&] { clocks_.SetClocks(164.25f, 164.25f, true); }));
   EXPECT_EQ("Invalid floating point operation", errorOf([&] { clocks_.SetClocks(0, 0, true); }));
   EXPECT_TRUE(testing::requestsOf(device_, platform::r6probe::kWritePllRegister).empty());
 
-  start(CardSpec().r(0).noClockData());
+  start(TestCard().r(0).noClockData());
   EXPECT_EQ("Invalid floating point operation", errorOf([&] { clocks_.GetClockStep(); }));
 }
 
 TEST_F(SetClk, TimingPresetsAreReadAndWrittenUnderTheirMask) {
-  start(CardSpec().timing(0x1405256A));
+  start(TestCard().timing(0x1405256A));
   EXPECT_EQ(2u, clocks_.GetMemoryTimings());
   device_.card()->writeRegister(0x0144, 0xFFFFFFFF, 0xABCD307F);
   EXPECT_EQ(0u, clocks_.GetMemoryTimings());  // only the masked bits count
@@ -157,7 +157,7 @@ TEST_F(SetClk, TimingPresetsAreReadAndWrittenUnderTheirMask) {
 }
 
 TEST_F(SetClk, LatencyPresetsFillTheWholeRegister) {
-  start(CardSpec().latency(0x12345678));
+  start(TestCard().latency(0x12345678));
   EXPECT_EQ(0x12345678u, clocks_.GetMemoryLatency());
   clocks_.SetMemoryLatency(1);
   EXPECT_EQ(0x44334244u, mmio(device_, 0x0154));

@@ -12,7 +12,7 @@
 namespace kl::overclock {
 namespace {
 
-using testing::CardSpec;
+using testing::TestCard;
 using testing::mmio;
 using testing::pll;
 namespace protocol = platform::r6probe;
@@ -30,7 +30,7 @@ constexpr char kGoodValues[] =
 
 class StartupOverclock : public ::testing::Test {
  protected:
-  void card(const CardSpec& spec) { sim_.device.installCard(shelf_.make(spec)); }
+  void card(const TestCard& wanted) { sim_.device.installCard(shelf_.make(wanted)); }
   // The key holds the good values with these lines merged over them
   // ("name"=- deletes one).
   void store(const std::string& changes = "") {
@@ -56,7 +56,7 @@ class StartupOverclock : public ::testing::Test {
 };
 
 TEST_F(StartupOverclock, ProgramsTheStoredClocksAndPresets) {
-  card(CardSpec().source(2).c(111).m(89).timing(0x1405356A).latency(0x7FFFF1FF));
+  card(TestCard().source(2).c(111).m(89).timing(0x1405356A).latency(0x7FFFF1FF));
   store();
   EXPECT_EQ(StartupExit::Programmed, run());
   EXPECT_EQ(0x005A5A0Cu, pll(sim_.device, 0x0A) & 0x00FFFFFF);  // 90 steps each
@@ -66,13 +66,13 @@ TEST_F(StartupOverclock, ProgramsTheStoredClocksAndPresets) {
 }
 
 TEST_F(StartupOverclock, ClocksAreAsynchronousForThe8500OrWhenTheyDiffer) {
-  card(CardSpec());
+  card(TestCard());
   store("\"Card\"=\"7500/8500\"\n\"apply_tim\"=dword:0\n\"apply_lat\"=dword:0\n");
   EXPECT_EQ(StartupExit::Programmed, run());
   EXPECT_EQ(2u, pll(sim_.device, 0x0D) & 7);
   EXPECT_TRUE(testing::requestsOf(sim_.device, protocol::kWriteRegister).empty());
 
-  card(CardSpec());
+  card(TestCard());
   store("\"Mem\"=\"182.25\"\n\"Lat\"=\"1\"\n\"Tim\"=\"-1\"\n\"apply_tim\"=dword:0\n");
   EXPECT_EQ(StartupExit::Programmed, run());
   EXPECT_EQ(0x005A510Cu, pll(sim_.device, 0x0A) & 0x00FFFFFF);
@@ -84,7 +84,7 @@ TEST_F(StartupOverclock, ClocksAreAsynchronousForThe8500OrWhenTheyDiffer) {
 // The stored texts are rounded to two decimals: with 27/13 MHz steps,
 // "6.23" is 2.9996 steps and means divider 3.
 TEST_F(StartupOverclock, RoundedClockTextsTakeTheNearestDivider) {
-  card(CardSpec().r(13));
+  card(TestCard().r(13));
   store("\"Core\"=\"6.23\"\n\"Mem\"=\"413.31\"\n");  // 199.002 steps
   EXPECT_EQ(StartupExit::Programmed, run());
   EXPECT_EQ(0x0003C70Du, pll(sim_.device, 0x0A) & 0x00FFFFFF);
@@ -134,7 +134,7 @@ TEST_F(StartupOverclock, DamagedValuesProgramNothing) {
 }
 
 TEST_F(StartupOverclock, MissingKeyDeviceOrClockDataProgramNothing) {
-  card(CardSpec());
+  card(TestCard());
   EXPECT_EQ(StartupExit::NoSettings, run());
 
   store();
@@ -142,7 +142,7 @@ TEST_F(StartupOverclock, MissingKeyDeviceOrClockDataProgramNothing) {
   EXPECT_EQ(StartupExit::NoDevice, run());
   sim_.device.setOpenRefused(false);
 
-  for (const CardSpec& broken : {CardSpec().noClockData(), CardSpec().r(0)}) {
+  for (const TestCard& broken : {TestCard().noClockData(), TestCard().r(0)}) {
     card(broken);
     sim_.device.clearRequests();
     EXPECT_EQ(StartupExit::NoClockData, run());
@@ -151,7 +151,7 @@ TEST_F(StartupOverclock, MissingKeyDeviceOrClockDataProgramNothing) {
 }
 
 TEST_F(StartupOverclock, UnusedPresetsNeedNoValidContent) {
-  card(CardSpec());
+  card(TestCard());
   store("\"Tim\"=\"none\"\n\"Lat\"=\"-1\"\n\"apply_tim\"=dword:0\n\"apply_lat\"=dword:0\n");
   EXPECT_EQ(StartupExit::Programmed, run());
   EXPECT_TRUE(testing::requestsOf(sim_.device, protocol::kWriteRegister).empty());
