@@ -270,12 +270,18 @@ kl__lock() {
 # A log folder for this run; the oldest folders beyond KL_WINE_KEEP_LOGS go. Called with the
 # lock held, so no other run is writing to the folders removed.
 kl__open_run_logs() {
-    local root dir keep folders=()
+    local root base dir keep n=1 folders=()
     root=$(kl__state)/logs
     keep=${KL_WINE_KEEP_LOGS:-5}
     [[ $keep =~ ^[0-9]+$ && $keep -ge 1 ]] || keep=1
-    dir=$root/$(date '+%Y%m%d-%H%M%S')-$BASHPID
-    mkdir -p "$dir" || { kl__error "cannot create the log folder $dir"; return 1; }
+    # Two starts of one shell within a second get folders of their own (-2, -3, ...).
+    base=$root/$(date '+%Y%m%d-%H%M%S')-$BASHPID
+    dir=$base
+    mkdir -p "$root" || { kl__error "cannot create the log folder $root"; return 1; }
+    until mkdir "$dir" 2>/dev/null; do
+        ((++n <= 100)) || { kl__error "cannot create a log folder $base-N in $root"; return 1; }
+        dir=$base-$n
+    done
     ln -sfn "${dir##*/}" "$root/last" || true
     mapfile -t folders < <(find "$root" -mindepth 1 -maxdepth 1 -type d -name '[0-9]*-[0-9]*' | LC_ALL=C sort)
     while ((${#folders[@]} > keep)); do
