@@ -62,6 +62,7 @@ kl_install_wow64() {
   fi
   echo "== unpacking libwine:i386 $version into build/wine-i386"
   [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  mkdir -p "$(dirname "$log")"
   : >"$log"
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
     $sudo dpkg --add-architecture i386 >>"$log" 2>&1 || kl__tail_die "$log" "dpkg --add-architecture i386 failed"
@@ -94,6 +95,7 @@ kl_build_targets() {
   for t in $2; do targets+=(--target "$t"); done
   shift 2
   echo "== building $name"
+  mkdir -p "$KL_ROOT/build"
   cmake -S "$KL_ROOT" -B "$KL_ROOT/build/$name" -DCMAKE_BUILD_TYPE=Release "$@" >"$KL_ROOT/build/$name.configure.log" 2>&1 ||
     { cat "$KL_ROOT/build/$name.configure.log" >&2; kl_die "configuring build/$name failed"; }
   cmake --build "$KL_ROOT/build/$name" -j2 "${targets[@]}" || kl_die "building build/$name failed"
