@@ -64,7 +64,9 @@ void TMainForm::connectDialogs() {
 // After the version gate every step that can fail runs on its own: a failed
 // step is reported and start-up goes on, so what the later steps load is
 // loaded all the same. Apply and profile save then leave out what was not.
+// A driver key that cannot be found is reported once, not once per setting.
 void TMainForm::startRoutine() {
+  ui::Application::ReportOnce once(app());
   if (!passVersionGate()) return;
   firstRunReset();
   showDriverLines();
@@ -131,6 +133,7 @@ void TMainForm::showDriverLines() {
 // ---- commands
 
 void TMainForm::buttonApplyClick() {
+  ui::Application::ReportOnce once(app());
   if (settingsModified) {
     replaceDialog(windows_.Confirmation);
     windows_.Confirmation->showModal();

@@ -83,6 +83,12 @@ int Application::messageBox(const std::string& text, const std::string& caption,
   }
 }
 
-void Application::showMessage(const std::string& text) { messageBox(text, title_, kMbOk); }
+void Application::showMessage(const std::string& text) {
+  if (reportOnceDepth_ > 0) {
+    if (std::find(reported_.begin(), reported_.end(), text) != reported_.end()) return;
+    reported_.push_back(text);
+  }
+  messageBox(text, title_, kMbOk);
+}
 
 }  // namespace kl::ui

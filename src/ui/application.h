@@ -115,6 +115,22 @@ class Application {
   int messageBox(const std::string& text, const std::string& caption, unsigned flags);
   // A message box with the application title and an OK button.
   void showMessage(const std::string& text);
+
+  // While one lives (they nest), showMessage shows each text once: a lookup
+  // that fails alike for each of a command's hundred settings tells the
+  // user once, not a hundred times. The outermost one forgets what was shown.
+  class ReportOnce {
+   public:
+    explicit ReportOnce(Application& app) : app_(app) { ++app_.reportOnceDepth_; }
+    ~ReportOnce() {
+      if (--app_.reportOnceDepth_ == 0) app_.reported_.clear();
+    }
+    ReportOnce(const ReportOnce&) = delete;
+    ReportOnce& operator=(const ReportOnce&) = delete;
+
+   private:
+    Application& app_;
+  };
   void shellOpen(const std::string& target) { backend_.shellOpen(target); }
 
  private:
@@ -133,6 +149,8 @@ class Application {
   std::vector<std::unique_ptr<Form>> forms_;
   Form* mainForm_ = nullptr;
   bool terminated_ = false;
+  int reportOnceDepth_ = 0;
+  std::vector<std::string> reported_;
 };
 
 }  // namespace kl::ui

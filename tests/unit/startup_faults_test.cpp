@@ -151,6 +151,20 @@ TEST_F(StartupFaults, AnUnreadableModeListIsKept) {
   EXPECT_EQ(1, notSavedNotices());
 }
 
+// A published driver key of the wrong type fails every lookup alike: start-up
+// says so once, not once per setting; Apply then writes nothing of the
+// driver's and asks for no key.
+TEST_F(StartupFaults, ADriverKeyThatCannotBeFoundIsReportedOncePerCommand) {
+  sim_.registry.loadRegedit4(
+      "REGEDIT4\n[HKEY_LOCAL_MACHINE\\HARDWARE\\DEVICEMAP\\VIDEO]\n\"\\\\Device\\\\Video0\"=dword:00000001\n");
+  TMainForm& f = start();
+  EXPECT_EQ(1, shown("Cannot find driver"));
+  const std::string before = sim_.registry.saveRegedit4();
+  touchEveryPageAndApply(f);
+  EXPECT_EQ(1, shown("Cannot find driver"));
+  EXPECT_EQ(before, sim_.registry.saveRegedit4());
+}
+
 // "Use_AltPath" = 1 without a path: no driver key. Nothing is read or
 // written at the root of HKEY_LOCAL_MACHINE, and the first-run reset waits
 // for a start that finds the driver's key.

@@ -140,6 +140,33 @@ TEST_F(Toolkit, EscapedErrorsAreShownAndTheProgramGoesOn) {
   EXPECT_FALSE(app_.terminated());
 }
 
+TEST_F(Toolkit, AReportOnceScopeShowsEachTextOnceUntilTheOutermostEnds) {
+  const auto texts = [this] {
+    std::vector<std::string> shown;
+    for (const auto& m : backend_.messages()) shown.push_back(m.text);
+    return shown;
+  };
+  {
+    Application::ReportOnce outer(app_);
+    app_.showMessage("Cannot find driver");
+    {
+      Application::ReportOnce inner(app_);
+      app_.showMessage("Cannot find driver");
+      app_.showMessage("other");
+    }
+    app_.showMessage("other");  // the inner scope's end forgets nothing
+  }
+  app_.showMessage("Cannot find driver");  // outside any scope: always shown
+  app_.showMessage("Cannot find driver");
+  {
+    Application::ReportOnce again(app_);
+    app_.showMessage("other");
+  }
+  EXPECT_EQ((std::vector<std::string>{"Cannot find driver", "other", "Cannot find driver",
+                                       "Cannot find driver", "other"}),
+            texts());
+}
+
 TEST_F(Toolkit, ModalFormsReturnTheirButtonsResult) {
   auto& dialog = app_.createForm<Form>("dialog");
   auto& yes = place<Button>(dialog, "yes", "&Yes", {0, 0, 75, 25});
