@@ -1,9 +1,10 @@
-// Prints what the setting routines cost against the bare registry calls they
-// make: the seven save routines and the seven load routines in registry mode,
-// a profile save and load, and beside each the same number of bare
-// open / query-or-set / close sequences. Natively it measures the in-memory
-// registry; the Windows build measures the real registry (run it under Wine
-// in the seeded prefix).
+// Prints what the setting commands cost against the bare registry and profile
+// calls they make: Apply of a fully modified window, a profile opened (loaded
+// and applied), and the seven save and load routines in the registry and in a
+// profile. Each command's calls are recorded once and replayed straight
+// against the platform's functions; the difference is the program's own work.
+// Natively it measures the in-memory registry and INI engine; the Windows build
+// measures the real functions (run it under Wine in the seeded prefix).
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -12,6 +13,7 @@
 #include "app/Program.h"
 #include "settings/BindingGroups.h"
 #include "settings/Catalogues.h"
+#include "call_recorder.h"
 #include "ui/headless/headless_backend.h"
 
 #ifdef _WIN32
@@ -37,33 +39,9 @@ double millisecondsPer(int repeats, F&& f) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count() / repeats;
 }
 
-std::vector<settings::TReg> allBindings(settings::SettingPages& pages) {
-  std::vector<settings::TReg> all;
-  for (std::size_t g = 0; g < settings::kGroupCount; ++g) {
-    const auto& group = pages.bindings(static_cast<settings::Group>(g));
-    all.insert(all.end(), group.begin(), group.end());
-  }
-  return all;
-}
-
-// One open with full access, one query or set of a DWORD, one close, per binding.
-void bareSequences(platform::Registry& registry, const std::vector<settings::TReg>& all, bool set) {
-  for (const auto& reg : all) {
-    platform::HKey key = 0;
-    if (registry.createKey(platform::kHkeyLocalMachine, reg.key->GetPath(), platform::kKeyAllAccess,
-                           &key) != platform::kErrorSuccess)
-      continue;
-    std::uint32_t value = 1, size = 4, type = 0;
-    if (set)
-      registry.setValue(key, "KlBench", platform::kRegDword, reinterpret_cast<std::uint8_t*>(&value), 4);
-    else
-      registry.queryValue(key, reg.name, &type, reinterpret_cast<std::uint8_t*>(&value), &size);
-    registry.closeKey(key);
-  }
-}
-
-void row(const char* what, double routines, double bare) {
-  std::printf("%-34s %10.3f ms %10.3f ms %8.2fx\n", what, routines, bare, bare > 0 ? routines / bare : 0);
+void row(const char* what, std::size_t calls, double routine, double bare) {
+  std::printf("%-38s %6zu %10.3f ms %10.3f ms %8.2fx\n", what, calls, routine, bare,
+              bare > 0 ? routine / bare : 0);
 }
 
 std::string profileFile() {
@@ -76,6 +54,51 @@ std::string profileFile() {
 #endif
 }
 
+// Times a command, records the calls it makes once, and times their replay.
+class Comparison {
+ public:
+  Comparison(platform::Platform& bare, bench::RecordingRegistry& registry,
+             bench::RecordingProfiles& profiles, int repeats)
+      : bare_(bare), registry_(registry), profiles_(profiles), repeats_(repeats) {}
+
+  template <class F>
+  void run(const char* what, F&& command) {
+    const double routine = millisecondsPer(repeats_, command);
+    registry_.calls.clear();
+    registry_.recording = profiles_.recording = true;
+    command();
+    registry_.recording = profiles_.recording = false;
+    const std::vector<bench::Call> calls = registry_.calls;
+    const double bare =
+        millisecondsPer(repeats_, [&] { bench::replay(calls, bare_.registry, bare_.profiles); });
+    row(what, calls.size(), routine, bare);
+  }
+
+ private:
+  platform::Platform& bare_;
+  bench::RecordingRegistry& registry_;
+  bench::RecordingProfiles& profiles_;
+  int repeats_;
+};
+
+// Every dialog an Apply may show, closed as a user would: scripts not used
+// by this Apply wait for a later one.
+void closeApplyDialogs(ui::HeadlessBackend& backend) {
+  for (const char* form : {"Confirmation", "formRestartApplyRR", "formCusRes"})
+    backend.onModal(form, [](ui::Form& dialog) { dialog.userClose(); });
+}
+
+// A rate picked on every row and every custom resolution checked, the pages
+// entered as a user would.
+void modifyEverything(app::TMainForm& f) {
+  ui::user::focus(*f.refreshRatesPage->groupRes);
+  for (auto& r : f.refreshRatesPage->rows)
+    if (r.rates->enabled() && !r.rates->items().empty()) ui::user::pick(*r.rates, 0);
+  auto& list = *f.customResPage->listCusRes;
+  for (std::size_t i = 0; i < list.items().size(); ++i) list.setChecked(static_cast<int>(i), true);
+  f.markModified();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -84,23 +107,37 @@ int main(int argc, char** argv) {
 #ifndef _WIN32
   testing::seedXpRadeon(services);
 #endif
-  platform::Platform platform = services.view();
+  platform::Platform bare = services.view();
+  bench::RecordingRegistry registry(bare.registry);
+  bench::RecordingProfiles profiles(bare.profiles);
+  profiles.calls = &registry.calls;
+  platform::Platform platform{registry, profiles, bare.os, bare.versions,
+                              bare.display, bare.device, bare.files};
   ui::HeadlessBackend backend;
   app::Program program(platform, backend);
   program.createWindows();
-  settings::SettingPages& form = *program.windows().MainForm->settingPages;
-  const auto all = allBindings(form);
+  app::TMainForm& f = *program.windows().MainForm;
+  settings::SettingPages& pages = *f.settingPages;
   const std::string profile = profileFile();
+  settings::SaveAllKeys(pages, "Profile", profile);
+  modifyEverything(f);
 
-  std::printf("%zu bindings, %d repeats\n", all.size(), repeats);
-  std::printf("%-34s %13s %13s %9s\n", "", "routines", "bare calls", "ratio");
-  row("save, registry (7 routines)", millisecondsPer(repeats, [&] { settings::SaveAllKeys(form, "Register", ""); }),
-      millisecondsPer(repeats, [&] { bareSequences(platform.registry, all, true); }));
-  row("load, registry (7 routines)", millisecondsPer(repeats, [&] { settings::LoadAllKeys(form, "Register", ""); }),
-      millisecondsPer(repeats, [&] { bareSequences(platform.registry, all, false); }));
-  row("save, profile", millisecondsPer(repeats, [&] { settings::SaveAllKeys(form, "Profile", profile); }),
-      millisecondsPer(repeats, [&] { bareSequences(platform.registry, all, true); }));
-  row("load, profile", millisecondsPer(repeats, [&] { settings::LoadAllKeysFromProfile(form, profile); }),
-      millisecondsPer(repeats, [&] { bareSequences(platform.registry, all, false); }));
+  std::printf("%d repeats; calls: registry and profile calls made once\n", repeats);
+  std::printf("%-38s %6s %13s %13s %9s\n", "", "calls", "command", "bare calls", "ratio");
+  Comparison compare(bare, registry, profiles, repeats);
+  compare.run("Apply, fully modified window", [&] {
+    closeApplyDialogs(backend);
+    f.markModified();
+    f.buttonApplyClick();
+  });
+  compare.run("open profile (load and Apply)", [&] {
+    closeApplyDialogs(backend);
+    backend.answerFileDialog(profile);
+    f.menuitemOpenClick();
+  });
+  compare.run("save, registry (7 routines)", [&] { settings::SaveAllKeys(pages, "Register", ""); });
+  compare.run("load, registry (7 routines)", [&] { settings::LoadAllKeys(pages, "Register", ""); });
+  compare.run("save, profile (7 routines)", [&] { settings::SaveAllKeys(pages, "Profile", profile); });
+  compare.run("load, profile (7 routines)", [&] { settings::LoadAllKeysFromProfile(pages, profile); });
   return 0;
 }
