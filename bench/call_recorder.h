@@ -1,5 +1,5 @@
 #pragma once
-// Records the registry and profile calls a routine makes, so a benchmark can
+// Records the registry, profile and display calls a routine makes, so a benchmark can
 // replay exactly those calls, bare, and show what the routine adds to them.
 // Replaying maps each recorded key handle to the one the replay opened.
 #include <cstdint>
@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/display.h"
 #include "platform/profile_files.h"
 #include "platform/registry.h"
 
@@ -15,7 +16,7 @@ namespace kl::bench {
 
 struct Call {
   enum Kind { Open, Create, Query, Set, DeleteValue, DeleteKey, EnumKey, EnumValue, Info, Close,
-              ProfileGet, ProfileWrite, ProfileExists };
+              ProfileGet, ProfileWrite, ProfileExists, EnumDevice, EnumSettings };
   explicit Call(Kind k, platform::HKey handle = 0, platform::HKey opened = 0, std::string name = {},
                 std::uint32_t n = 0, std::vector<std::uint8_t> bytes = {})
       : kind(k), key(handle), result(opened), path(std::move(name)), number(n),
@@ -125,9 +126,29 @@ class RecordingProfiles : public platform::ProfileFiles {
   platform::ProfileFiles& inner_;
 };
 
+class RecordingDisplay : public platform::Display {
+ public:
+  explicit RecordingDisplay(platform::Display& inner) : inner_(inner) {}
+  bool recording = false;
+  std::vector<Call>* calls = nullptr;  // shared with the registry's, in call order
+
+  bool enumDevice(std::uint32_t index, platform::DisplayDevice* device) override {
+    if (recording && calls) calls->push_back(Call(Call::EnumDevice, 0, 0, "", index));
+    return inner_.enumDevice(index, device);
+  }
+  bool enumSettings(const std::string& deviceName, std::uint32_t modeNum,
+                    platform::DisplayMode* mode) override {
+    if (recording && calls) calls->push_back(Call(Call::EnumSettings, 0, 0, deviceName, modeNum));
+    return inner_.enumSettings(deviceName, modeNum, mode);
+  }
+
+ private:
+  platform::Display& inner_;
+};
+
 // Makes the recorded calls again, straight against the platform's functions.
 inline void replay(const std::vector<Call>& calls, platform::Registry& registry,
-                   platform::ProfileFiles& profiles) {
+                   platform::ProfileFiles& profiles, platform::Display& display) {
   std::map<platform::HKey, platform::HKey> handles;
   const auto handle = [&](platform::HKey recorded) {
     const auto it = handles.find(recorded);
@@ -140,6 +161,8 @@ inline void replay(const std::vector<Call>& calls, platform::Registry& registry,
     platform::HKey opened = 0;
     std::uint32_t type = 0, size = c.number;
     platform::KeyInfo info;
+    platform::DisplayDevice device;
+    platform::DisplayMode mode;
     switch (c.kind) {
       case Call::Open:
       case Call::Create:
@@ -166,6 +189,8 @@ inline void replay(const std::vector<Call>& calls, platform::Registry& registry,
       case Call::ProfileGet: profiles.getString(c.section, c.path, c.value, c.file); break;
       case Call::ProfileWrite: profiles.writeString(c.section, c.path, c.value, c.file); break;
       case Call::ProfileExists: profiles.exists(c.file); break;
+      case Call::EnumDevice: display.enumDevice(c.number, &device); break;
+      case Call::EnumSettings: display.enumSettings(c.path, c.number, &mode); break;
     }
   }
 }

@@ -1,5 +1,5 @@
-// Prints what the setting commands cost against the bare registry and profile
-// calls they make: Apply of a fully modified window, a profile opened (loaded
+// Prints what the setting commands cost against the bare registry, profile and
+// display calls they make: the program's start-up without real windows, Apply of a fully modified window, a profile opened (loaded
 // and applied), and the seven save and load routines in the registry and in a
 // profile. Each command's calls are recorded once and replayed straight
 // against the platform's functions; the difference is the program's own work.
@@ -58,19 +58,20 @@ std::string profileFile() {
 class Comparison {
  public:
   Comparison(platform::Platform& bare, bench::RecordingRegistry& registry,
-             bench::RecordingProfiles& profiles, int repeats)
-      : bare_(bare), registry_(registry), profiles_(profiles), repeats_(repeats) {}
+             bench::RecordingProfiles& profiles, bench::RecordingDisplay& display, int repeats)
+      : bare_(bare), registry_(registry), profiles_(profiles), display_(display),
+        repeats_(repeats) {}
 
   template <class F>
   void run(const char* what, F&& command) {
     const double routine = millisecondsPer(repeats_, command);
     registry_.calls.clear();
-    registry_.recording = profiles_.recording = true;
+    registry_.recording = profiles_.recording = display_.recording = true;
     command();
-    registry_.recording = profiles_.recording = false;
+    registry_.recording = profiles_.recording = display_.recording = false;
     const std::vector<bench::Call> calls = registry_.calls;
-    const double bare =
-        millisecondsPer(repeats_, [&] { bench::replay(calls, bare_.registry, bare_.profiles); });
+    const double bare = millisecondsPer(
+        repeats_, [&] { bench::replay(calls, bare_.registry, bare_.profiles, bare_.display); });
     row(what, calls.size(), routine, bare);
   }
 
@@ -78,6 +79,7 @@ class Comparison {
   platform::Platform& bare_;
   bench::RecordingRegistry& registry_;
   bench::RecordingProfiles& profiles_;
+  bench::RecordingDisplay& display_;
   int repeats_;
 };
 
@@ -110,9 +112,10 @@ int main(int argc, char** argv) {
   platform::Platform bare = services.view();
   bench::RecordingRegistry registry(bare.registry);
   bench::RecordingProfiles profiles(bare.profiles);
-  profiles.calls = &registry.calls;
+  bench::RecordingDisplay display(bare.display);
+  profiles.calls = display.calls = &registry.calls;
   platform::Platform platform{registry, profiles, bare.os, bare.versions,
-                              bare.display, bare.device, bare.files};
+                              display, bare.device, bare.files};
   ui::HeadlessBackend backend;
   app::Program program(platform, backend);
   program.createWindows();
@@ -122,9 +125,15 @@ int main(int argc, char** argv) {
   settings::SaveAllKeys(pages, "Profile", profile);
   modifyEverything(f);
 
-  std::printf("%d repeats; calls: registry and profile calls made once\n", repeats);
+  std::printf("%d repeats; calls: the registry, profile and display calls made once\n", repeats);
   std::printf("%-38s %6s %13s %13s %9s\n", "", "calls", "command", "bare calls", "ratio");
-  Comparison compare(bare, registry, profiles, repeats);
+  Comparison compare(bare, registry, profiles, display, repeats);
+  // The program's start-up without real windows: what its routines and the
+  // registry, profile and display calls they make cost.
+  compare.run("start-up, headless windows", [&] {
+    app::Program fresh(platform, backend);
+    fresh.createWindows();
+  });
   compare.run("Apply, fully modified window", [&] {
     closeApplyDialogs(backend);
     f.markModified();

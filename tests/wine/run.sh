@@ -85,12 +85,17 @@ kl_wine_gtest32() {
   grep -E "^\[  (FAILED|SKIPPED) |Failure|^\[==========\]" -A4 "$log" || tail -n 20 "$log"
   kl_gtest_log "$label" "$log"
 }
-kl_check "32-bit programs run under WoW64" kl_wine_wow64_ready
-KL_READONLY_PROFILE=$(kl_readonly_profile) \
-  kl_wine_gtest32 "32-bit platform contract tests under WoW64" kl_contract_tests
-kl_wine_gtest32 "32-bit r6probe device tests under WoW64" kl_device_tests
-KL_STARTUP_OVERCLOCK=$(kl_wine_winpath "$KL_ROOT/build/win32/bin/StartupOverclock.exe") \
-  kl_wine_gtest "the 32-bit StartupOverclock.exe under WoW64" kl_startup_overclock_tests
+if kl_kernel_runs_32bit_code; then
+  kl_check "32-bit programs run under WoW64" kl_wine_wow64_ready
+  KL_READONLY_PROFILE=$(kl_readonly_profile) \
+    kl_wine_gtest32 "32-bit platform contract tests under WoW64" kl_contract_tests
+  kl_wine_gtest32 "32-bit r6probe device tests under WoW64" kl_device_tests
+  KL_STARTUP_OVERCLOCK=$(kl_wine_winpath "$KL_ROOT/build/win32/bin/StartupOverclock.exe") \
+    kl_wine_gtest "the 32-bit StartupOverclock.exe under WoW64" kl_startup_overclock_tests
+else
+  kl_not_run "the shipped 32-bit code under WoW64 (contract, device and StartupOverclock.exe suites)" \
+    "$KL_NO_32BIT_CODE_REASON"
+fi
 kl_check "HKCU\\Software\\Kestrelune is as installed again" kl_wine_reset_program_key
 chattr -i "$KL_ROOT/build/wine-readonly/readonly.kpf" 2>/dev/null || true
 kl_wine_gtest "toolkit tests under Wine" kl_toolkit_tests

@@ -51,9 +51,28 @@ kl__tail_die() {
 # Its version must be the installed Wine's, or the two halves do not fit together.
 KL_WINE_I386_ROOT="$KL_ROOT/build/wine-i386"
 KL_WINE_I386_DLLPATH="$KL_WINE_I386_ROOT/usr/lib/i386-linux-gnu/wine"
+KL_NO_32BIT_CODE_REASON="this machine's kernel runs no 32-bit code (it has no 32-bit code segment), so Wine's WoW64 cannot start a 32-bit program"
+
+# Succeeds when the kernel lets a 64-bit process run 32-bit code, as WoW64 needs; a kernel
+# built without 32-bit support does not, and then no DLL makes a 32-bit program start.
+kl_kernel_runs_32bit_code() {
+  local probe=$KL_ROOT/build/runs-32bit-code source=$KL_ROOT/tools/lib/runs-32bit-code.c rc=0
+  mkdir -p "$KL_ROOT/build"
+  if [ ! -x "$probe" ] || [ "$source" -nt "$probe" ]; then
+    cc -O2 -o "$probe" "$source" >"$probe.log" 2>&1 || kl__tail_die "$probe.log" "cannot build $source"
+  fi
+  "$probe" || rc=$?
+  [ $rc -le 1 ] || kl_die "$probe could not tell whether this kernel runs 32-bit code (exit $rc)"
+  return $rc
+}
 
 kl_install_wow64() {
   local version root=$KL_WINE_I386_ROOT log=$KL_WINE_I386_ROOT.log sudo="" deb
+  if ! kl_kernel_runs_32bit_code; then
+    echo "== no 32-bit Wine: $KL_NO_32BIT_CODE_REASON; the 32-bit suites will not run"
+    rm -rf "$root"  # a prefix would wait for 32-bit system DLLs that cannot be installed
+    return 0
+  fi
   version=$(dpkg-query -W -f='${Version}' libwine:amd64 2>/dev/null) ||
     kl_die "libwine:amd64 is not installed (it comes with wine64)"
   if [ -f "$KL_WINE_I386_DLLPATH/i386-windows/kernel32.dll" ] &&

@@ -2,6 +2,7 @@
 KL_PASSED=0
 KL_FAILED=0
 KL_FAILURES=()
+KL_NOT_RUN=()
 
 kl_ctest() {
   local name=$1 log="$KL_ROOT/build/$1.ctest.log"
@@ -67,9 +68,17 @@ kl_check() {
   fi
 }
 
+# kl_not_run WHAT WHY: a part this machine cannot run, named in the summary; it counts
+# neither as passed nor as failed.
+kl_not_run() {
+  echo "NOT RUN: $1: $2"
+  KL_NOT_RUN+=("$1: $2")
+}
+
 kl_tally_summary() {
   echo ""
   local f
+  for f in "${KL_NOT_RUN[@]}"; do echo "not run on this machine: $f"; done
   for f in "${KL_FAILURES[@]}"; do echo "failed: $f"; done
   echo "$KL_PASSED passed, $KL_FAILED failed"
   [ "$KL_FAILED" -eq 0 ]
