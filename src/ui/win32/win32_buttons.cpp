@@ -36,7 +36,7 @@ WPARAM checkOf(CheckState state) {
 void StaticPeer::createWindow() {
   if (!dynamic_cast<Bevel*>(&control_)) {
     // Not SS_NOPREFIX: '&' marks the mnemonic and "&&" shows '&'.
-    createControl("STATIC", SS_LEFT | SS_NOTIFY);
+    createControl("STATIC", SS_LEFT | SS_NOTIFY, 0, control_.text().c_str());
     return;
   }
   const Rect& b = control_.bounds();
@@ -110,9 +110,11 @@ void ImagePeer::showPicture() {
 // decides the state a click leads to, the window only shows it.
 void ButtonPeer::createWindow() {
   if (auto* check = dynamic_cast<CheckBox*>(&control_))
-    createControl("BUTTON", WS_TABSTOP | (check->allowGrayed() ? BS_3STATE : BS_CHECKBOX));
+    createControl("BUTTON", WS_TABSTOP | (check->allowGrayed() ? BS_3STATE : BS_CHECKBOX), 0,
+                  control_.text().c_str());
   else
-    createControl("BUTTON", WS_TABSTOP | (isDefault() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON));
+    createControl("BUTTON", WS_TABSTOP | (isDefault() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), 0,
+                  control_.text().c_str());
 }
 
 bool ButtonPeer::isDefault() const {

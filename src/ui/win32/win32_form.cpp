@@ -30,7 +30,10 @@ std::vector<std::pair<Button*, HWND>> buttonsOf(Control& root) {
   return found;
 }
 
-constexpr const char* kOriginalProcProperty = "Kestrelune.OriginalProc";
+// The tooltip class's own procedure, the same for every tooltip window we
+// subclass (one class per process). Kept here rather than in a window
+// property: a property read costs a trip to the window manager per message.
+WNDPROC tooltipClassProc = nullptr;
 
 // The child of `parent` the mouse would find at the point were it enabled:
 // visible, not transparent to the mouse (frames, plain labels), topmost first.
@@ -268,9 +271,8 @@ HWND FormPeer::ensureTooltips() {
                       WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
                       CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, context_.instance(), nullptr);
   if (!tooltips_) return nullptr;
-  SetPropA(tooltips_, kOriginalProcProperty,
-           reinterpret_cast<HANDLE>(SetWindowLongPtrA(tooltips_, GWLP_WNDPROC,
-                                                      reinterpret_cast<LONG_PTR>(&tooltipProc))));
+  tooltipClassProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(tooltips_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&tooltipProc)));
   SendMessageA(tooltips_, TTM_SETMAXTIPWIDTH, 0, 400);  // lets "\n" break a hint
   SendMessageA(tooltips_, TTM_SETDELAYTIME, TTDT_AUTOPOP,
                MAKELPARAM(form().app().hintHidePause(), 0));
@@ -307,13 +309,10 @@ void FormPeer::relayToTooltip(const MSG& msg) {
 }
 
 LRESULT CALLBACK FormPeer::tooltipProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
-  const auto original = reinterpret_cast<WNDPROC>(GetPropA(hwnd, kOriginalProcProperty));
+  const WNDPROC original = tooltipClassProc;
   if (msg == TTM_WINDOWFROMPOINT && l)
     return reinterpret_cast<LRESULT>(hintWindowAt(*reinterpret_cast<const POINT*>(l)));
-  if (msg == WM_NCDESTROY) {
-    RemovePropA(hwnd, kOriginalProcProperty);
-    SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
-  }
+  if (msg == WM_NCDESTROY) SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
   return original ? CallWindowProcA(original, hwnd, msg, w, l) : DefWindowProcA(hwnd, msg, w, l);
 }
 

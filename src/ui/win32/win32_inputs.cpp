@@ -221,7 +221,7 @@ bool SpinEditPeer::onColor(HDC dc, LRESULT* result) {
 }
 
 void EditPeer::createWindow() {
-  createControl("EDIT", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE);
+  createControl("EDIT", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, control_.text().c_str());
 }
 
 // Text set from code arrives here too: it equals the control's text then.

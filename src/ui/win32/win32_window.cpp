@@ -1,6 +1,7 @@
 #include "ui/win32/win32_window.h"
 
 #include <stdexcept>
+#include <unordered_map>
 
 #include "ui/application.h"
 #include "ui/controls.h"
@@ -26,6 +27,14 @@ bool buttonHeld(MouseButton button) {
       return held(button == MouseButton::Left ? VK_LBUTTON : VK_RBUTTON);
   }
   return false;
+}
+
+// The peers of the windows whose procedure is ours, by window. A window
+// property would do, but reading one is a trip to the window manager, and a
+// peer is looked up for every message (some ten thousand at start-up).
+std::unordered_map<HWND, WindowPeer*>& attachedPeers() {
+  static std::unordered_map<HWND, WindowPeer*> peers;
+  return peers;
 }
 
 [[noreturn]] void failedToCreate(const Control& control) {
@@ -102,7 +111,8 @@ void WindowPeer::place() {
 void WindowPeer::setFont(HWND window) const {
   const auto* label = dynamic_cast<const Label*>(&control_);
   HFONT font = context_.font(control_.bold(), label && label->isLink());
-  SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  // A window not yet shown is drawn when it is; redrawing it now is wasted.
+  SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), IsWindowVisible(window));
 }
 
 void WindowPeer::updateTooltip() {
@@ -131,17 +141,23 @@ FormPeer* WindowPeer::formPeer() const {
 }
 
 WindowPeer* WindowPeer::fromWindow(HWND hwnd) {
-  return hwnd ? static_cast<WindowPeer*>(GetPropA(hwnd, kPeerProperty)) : nullptr;
+  if (!hwnd) return nullptr;
+  const auto& peers = attachedPeers();
+  const auto found = peers.find(hwnd);
+  if (found != peers.end()) return found->second;
+  // A window we do not subclass that reports to a peer (a spin edit's arrows).
+  return static_cast<WindowPeer*>(GetPropA(hwnd, kPeerProperty));
 }
 
 WindowPeer* WindowPeer::fromControl(const Control* control) {
   return control ? dynamic_cast<WindowPeer*>(control->peer()) : nullptr;
 }
 
-HWND WindowPeer::createControl(const char* className, DWORD style, DWORD exStyle) {
+HWND WindowPeer::createControl(const char* className, DWORD style, DWORD exStyle,
+                               const char* text) {
   const Rect& b = control_.bounds();
   const auto id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(context_.nextId()));
-  HWND hwnd = CreateWindowExA(exStyle, className, "", style | WS_CHILD, b.left, b.top, b.width,
+  HWND hwnd = CreateWindowExA(exStyle, className, text, style | WS_CHILD, b.left, b.top, b.width,
                               b.height, parentWindow(), id, context_.instance(), nullptr);
   if (!hwnd) failedToCreate(control_);
   attach(hwnd);
@@ -161,11 +177,11 @@ HWND WindowPeer::createOwn(const char* className, DWORD style, DWORD exStyle, HW
   return hwnd;
 }
 
-// The peer pointer lets window procedures find us; the name atom lets an
-// outside program find the control.
+// The peer entry lets window procedures find us (until the window's last
+// message); the name atom lets an outside program find the control.
 void WindowPeer::attach(HWND hwnd) {
   hwnd_ = hwnd;
-  SetPropA(hwnd, kPeerProperty, this);
+  attachedPeers()[hwnd] = this;
   if (control_.name().empty()) return;
   if (const ATOM atom = GlobalAddAtomA(control_.name().c_str()))
     SetPropA(hwnd, kNameProperty, reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(atom)));
@@ -176,13 +192,18 @@ LRESULT CALLBACK WindowPeer::classProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) 
     auto* creating = static_cast<WindowPeer*>(reinterpret_cast<CREATESTRUCTA*>(l)->lpCreateParams);
     if (creating) creating->attach(hwnd);
   }
-  WindowPeer* peer = fromWindow(hwnd);
-  return peer ? peer->dispatch(msg, w, l) : DefWindowProcA(hwnd, msg, w, l);
+  return route(hwnd, msg, w, l);
 }
 
 LRESULT CALLBACK WindowPeer::subclassProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
+  return route(hwnd, msg, w, l);
+}
+
+LRESULT WindowPeer::route(HWND hwnd, UINT msg, WPARAM w, LPARAM l) {
   WindowPeer* peer = fromWindow(hwnd);
-  return peer ? peer->dispatch(msg, w, l) : DefWindowProcA(hwnd, msg, w, l);
+  const LRESULT result = peer ? peer->dispatch(msg, w, l) : DefWindowProcA(hwnd, msg, w, l);
+  if (msg == WM_NCDESTROY) attachedPeers().erase(hwnd);  // the handle may be reused from now on
+  return result;
 }
 
 // The window-procedure boundary: no exception goes back into Windows. A
@@ -278,7 +299,6 @@ LRESULT WindowPeer::onSetFocus(UINT msg, WPARAM w, LPARAM l) {
 
 LRESULT WindowPeer::onNcDestroy(UINT msg, WPARAM w, LPARAM l) {
   const LRESULT result = callDefault(msg, w, l);
-  RemovePropA(hwnd_, kPeerProperty);
   if (const auto atom =
           static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(RemovePropA(hwnd_, kNameProperty))))
     GlobalDeleteAtom(atom);

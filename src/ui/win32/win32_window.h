@@ -60,8 +60,11 @@ class WindowPeer : public Peer {
   virtual void place();
 
   // A standard control, child of the parent's container window at the
-  // control's bounds, marked and subclassed.
-  HWND createControl(const char* className, DWORD style, DWORD exStyle = 0);
+  // control's bounds, marked and subclassed. A control whose window text is
+  // its caption gets it at creation: setting it afterwards is one more trip
+  // to the window manager for each of some three hundred controls.
+  HWND createControl(const char* className, DWORD style, DWORD exStyle = 0,
+                     const char* text = "");
   // A window of one of our own classes; `parent` null for a top-level one.
   HWND createOwn(const char* className, DWORD style, DWORD exStyle, HWND parent, const RECT& at);
   HWND parentWindow() const;
@@ -98,6 +101,8 @@ class WindowPeer : public Peer {
   void updateTooltip();
   void takeFocus();
   static LRESULT CALLBACK subclassProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l);
+  // Both procedures: the message to the window's peer, or to DefWindowProc.
+  static LRESULT route(HWND hwnd, UINT msg, WPARAM w, LPARAM l);
 
   WNDPROC original_ = nullptr;  // the class procedure of a subclassed control
   unsigned buttonsDown_ = 0;    // presses reported, their release still to come
