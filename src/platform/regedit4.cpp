@@ -72,6 +72,12 @@ const char* rootKeyName(HKey root) {
   return "";
 }
 
+HKey rootKeyNamed(const std::string& name) {
+  for (const auto& r : kRootNames)
+    if (equalsNoCase(name, r.name)) return r.key;
+  return 0;
+}
+
 Regedit4Writer::Regedit4Writer(Registry& registry, LineEnd lineEnd)
     : registry_(registry), eol_(lineEnd == LineEnd::CrLf ? "\r\n" : "\n") {}
 

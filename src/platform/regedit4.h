@@ -16,9 +16,14 @@ namespace kl::platform {
 
 enum class LineEnd { CrLf, Lf };
 
+// The predefined roots a REGEDIT4 file names.
+constexpr HKey kRegedit4Roots[] = {kHkeyClassesRoot, kHkeyCurrentUser, kHkeyLocalMachine,
+                                   kHkeyUsers};
 // "HKEY_LOCAL_MACHINE" and the other predefined roots' names; "" for any
 // other handle.
 const char* rootKeyName(HKey root);
+// The root of that name, in any case; 0 for any other name.
+HKey rootKeyNamed(const std::string& name);
 
 class Regedit4Writer {
  public:

@@ -13,17 +13,6 @@
 namespace kl::platform {
 namespace {
 
-struct RootName {
-  HKey key;
-  const char* name;
-};
-constexpr RootName kRootNames[] = {
-    {kHkeyClassesRoot, "HKEY_CLASSES_ROOT"},
-    {kHkeyCurrentUser, "HKEY_CURRENT_USER"},
-    {kHkeyLocalMachine, "HKEY_LOCAL_MACHINE"},
-    {kHkeyUsers, "HKEY_USERS"},
-};
-
 [[noreturn]] void malformed(int line, const std::string& why) {
   throw Error("REGEDIT4 line " + std::to_string(line) + ": " + why);
 }
@@ -55,11 +44,8 @@ std::vector<std::pair<int, std::string>> logicalLines(const std::string& text) {
 
 HKey splitKeyName(const std::string& full, std::string* rest) {
   const auto slash = full.find('\\');
-  const std::string root = full.substr(0, slash);
   *rest = slash == std::string::npos ? std::string() : full.substr(slash + 1);
-  for (const auto& r : kRootNames)
-    if (equalsNoCase(root, r.name)) return r.key;
-  return 0;
+  return rootKeyNamed(full.substr(0, slash));
 }
 
 // Parses a quoted name or value starting at s[*pos] == '"'; leaves *pos after
@@ -197,8 +183,8 @@ void MemoryRegistry::loadRegedit4(const std::string& text) {
 
 std::string MemoryRegistry::saveRegedit4() {
   Regedit4Writer writer(*this, LineEnd::Lf);
-  for (const auto& r : kRootNames)
-    for (const auto& [folded, child] : rootNode(r.key)->children) writer.addKey(r.key, child->name);
+  for (const HKey root : kRegedit4Roots)
+    for (const auto& [folded, child] : rootNode(root)->children) writer.addKey(root, child->name);
   return writer.text();
 }
 
