@@ -88,20 +88,7 @@ inline HWND waitMessageBox(DWORD pid, std::chrono::milliseconds limit = 15000ms)
 }
 
 inline HWND childWithText(HWND window, const std::string& text) {
-  struct Search {
-    std::string text;
-    HWND found;
-  } s{text, nullptr};
-  EnumChildWindows(
-      window,
-      [](HWND w, LPARAM p) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(p);
-        if (textOf(w) != s->text) return TRUE;
-        s->found = w;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&s));
-  return s.found;
+  return findChild(window, [&](HWND w) { return textOf(w) == text; });
 }
 
 // The program's visible top-level windows with their texts, for failure

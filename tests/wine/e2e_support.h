@@ -175,21 +175,27 @@ inline std::string nameOf(HWND window) {
   return name;
 }
 
-inline HWND findControl(HWND top, const std::string& name) {
+// The first descendant of `top` for which `matches(window)` holds; null when none does.
+template <class Match>
+HWND findChild(HWND top, Match matches) {
   struct Search {
-    std::string name;
+    Match& matches;
     HWND found;
-  } search{name, nullptr};
+  } search{matches, nullptr};
   EnumChildWindows(
       top,
       [](HWND w, LPARAM p) -> BOOL {
         auto* s = reinterpret_cast<Search*>(p);
-        if (nameOf(w) != s->name) return TRUE;
+        if (!s->matches(w)) return TRUE;
         s->found = w;
         return FALSE;
       },
       reinterpret_cast<LPARAM>(&search));
   return search.found;
+}
+
+inline HWND findControl(HWND top, const std::string& name) {
+  return findChild(top, [&](HWND w) { return nameOf(w) == name; });
 }
 
 // The press and release carry the position themselves, so they land where
@@ -499,6 +505,18 @@ class SeededMachine {
   };
   std::vector<Saved> trees_;
   std::vector<std::string> profiles_;
+};
+
+// A test program's run leaves the machine as it found it, so a second run
+// in the same session starts from the seeded state too. Each program
+// registers one: ::testing::AddGlobalTestEnvironment(new RestoreAtExit).
+class RestoreAtExit : public ::testing::Environment {
+ public:
+  void SetUp() override { SeededMachine::get(); }
+  void TearDown() override {
+    SeededMachine::get().restore();
+    setWindowsVersion("winxp");
+  }
 };
 
 // The texts of a window's controls, each followed by "|".

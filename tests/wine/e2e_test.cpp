@@ -6,16 +6,6 @@
 namespace kl::e2e {
 namespace {
 
-// The run leaves the machine as it found it, so a second run in the same
-// session starts from the seeded state too.
-class RestoreAtExit : public ::testing::Environment {
- public:
-  void SetUp() override { SeededMachine::get(); }
-  void TearDown() override {
-    SeededMachine::get().restore();
-    setWindowsVersion("winxp");
-  }
-};
 const auto* const kRestoreAtExit = ::testing::AddGlobalTestEnvironment(new RestoreAtExit);
 
 TEST_F(EndToEnd, StartsOnXpAndWindows2000WithTenPages) {

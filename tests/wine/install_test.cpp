@@ -9,14 +9,6 @@
 namespace kl::e2e {
 namespace {
 
-class RestoreAtExit : public ::testing::Environment {
- public:
-  void SetUp() override { SeededMachine::get(); }
-  void TearDown() override {
-    SeededMachine::get().restore();
-    setWindowsVersion("winxp");
-  }
-};
 const auto* const kRestoreAtExit = ::testing::AddGlobalTestEnvironment(new RestoreAtExit);
 
 std::string programText(const char* name) {
