@@ -1,0 +1,10 @@
+# What the three mingw-w64 toolchain files share; each sets CMAKE_SYSTEM_PROCESSOR,
+# KL_TRIPLE and KL_THREADS (the compilers' thread model, posix or win32) first.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_C_COMPILER ${KL_TRIPLE}-gcc-${KL_THREADS})
+set(CMAKE_CXX_COMPILER ${KL_TRIPLE}-g++-${KL_THREADS})
+set(CMAKE_RC_COMPILER ${KL_TRIPLE}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${KL_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
