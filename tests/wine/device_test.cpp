@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "driver_control.h"
 #include "platform/sim/r6probe_protocol.h"
 #include "platform/sim/radeon_card.h"
 
@@ -22,77 +23,15 @@ namespace bios = kl::platform::bios_layout;
 namespace card_reg = kl::platform::card_register;
 using Card = kl::platform::CatalogueCard;
 
-constexpr char kParametersKey[] = "System\\CurrentControlSet\\Services\\r6probe\\Parameters";
-constexpr DWORD kWaitMs = 10000;
-
-::testing::AssertionResult waitForState(SC_HANDLE service, DWORD state) {
-  SERVICE_STATUS status{};
-  for (DWORD waited = 0; waited <= kWaitMs; waited += 50) {
-    if (!QueryServiceStatus(service, &status)) {
-      return ::testing::AssertionFailure() << "QueryServiceStatus failed: " << GetLastError();
-    }
-    if (status.dwCurrentState == state) return ::testing::AssertionSuccess();
-    Sleep(50);
-  }
-  return ::testing::AssertionFailure() << "service r6probe in state " << status.dwCurrentState
-                                       << ", not " << state << ", after " << kWaitMs << " ms";
-}
+using kl::e2e::restartDriver;
 
 HANDLE openDevice() {
   return CreateFileA(r6probe::kDevicePath, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
 }
 
-// Stops the driver and, with `start`, starts it again and waits until the
-// device opens. A stop of a stopped driver is no error.
-::testing::AssertionResult restartDriver(bool start) {
-  const SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-  if (manager == nullptr)
-    return ::testing::AssertionFailure() << "OpenSCManager: " << GetLastError();
-  const SC_HANDLE service =
-      OpenServiceA(manager, "r6probe", SERVICE_START | SERVICE_STOP | SERVICE_QUERY_STATUS);
-  CloseServiceHandle(manager);
-  if (service == nullptr) {
-    return ::testing::AssertionFailure() << "no service r6probe (error " << GetLastError() << ")";
-  }
-  SERVICE_STATUS status{};
-  ::testing::AssertionResult result = ::testing::AssertionSuccess();
-  if (!ControlService(service, SERVICE_CONTROL_STOP, &status) &&
-      GetLastError() != ERROR_SERVICE_NOT_ACTIVE) {
-    result = ::testing::AssertionFailure() << "stopping r6probe: " << GetLastError();
-  }
-  if (result) result = waitForState(service, SERVICE_STOPPED);
-  if (result && start && !StartServiceA(service, 0, nullptr)) {
-    result = ::testing::AssertionFailure() << "starting r6probe: " << GetLastError();
-  }
-  if (result && start) result = waitForState(service, SERVICE_RUNNING);
-  CloseServiceHandle(service);
-  for (DWORD waited = 0; result && start; waited += 50) {
-    const HANDLE device = openDevice();
-    if (device != INVALID_HANDLE_VALUE) {
-      CloseHandle(device);
-      break;
-    }
-    if (waited >= kWaitMs) result = ::testing::AssertionFailure() << "the device did not appear";
-    Sleep(50);
-  }
-  return result;
-}
-
 // Sets Parameters\Card (nullptr deletes the value) and restarts the driver.
 ::testing::AssertionResult startWithCard(const char* key) {
-  HKEY parameters;
-  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kParametersKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                      &parameters, nullptr) != ERROR_SUCCESS) {
-    return ::testing::AssertionFailure() << "cannot open " << kParametersKey;
-  }
-  if (key != nullptr) {
-    RegSetValueExA(parameters, "Card", 0, REG_SZ, reinterpret_cast<const BYTE*>(key),
-                   static_cast<DWORD>(std::strlen(key) + 1));
-  } else {
-    RegDeleteValueA(parameters, "Card");
-  }
-  RegCloseKey(parameters);
-  return restartDriver(true);
+  return kl::e2e::startDriverWithCard(key);
 }
 
 class RestoreDemoCard : public ::testing::Environment {

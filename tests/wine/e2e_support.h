@@ -8,6 +8,8 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include "driver_control.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -150,15 +152,6 @@ inline std::string driverKey() {
   return at == std::string::npos ? "" : text.substr(at + 8);
 }
 
-inline bool waitFor(const std::function<bool()>& condition,
-                    std::chrono::milliseconds limit = 15000ms) {
-  const auto end = std::chrono::steady_clock::now() + limit;
-  while (std::chrono::steady_clock::now() < end) {
-    if (condition()) return true;
-    std::this_thread::sleep_for(50ms);
-  }
-  return condition();
-}
 
 inline std::string textOf(HWND window) {
   char text[512] = {};
@@ -763,70 +756,7 @@ inline RunResult runProgram(const std::string& commandLine,
   return result;
 }
 
-// ---- the r6probe test driver and its simulated card
-
-inline constexpr char kDriverParameters[] =
-    "System\\CurrentControlSet\\Services\\r6probe\\Parameters";
-
-inline bool deviceOpens() {
-  const HANDLE device =
-      CreateFileA("\\\\.\\r6probe.vxd", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (device == INVALID_HANDLE_VALUE) return false;
-  CloseHandle(device);
-  return true;
-}
-
-// Stops the driver (a stopped one is no error) and, with `start`, starts it
-// again and waits until its device opens: the card is then in its power-on
-// state.
-inline ::testing::AssertionResult restartDriver(bool start) {
-  const SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-  if (!manager) return ::testing::AssertionFailure() << "OpenSCManager: error " << GetLastError();
-  const SC_HANDLE service =
-      OpenServiceA(manager, "r6probe", SERVICE_START | SERVICE_STOP | SERVICE_QUERY_STATUS);
-  CloseServiceHandle(manager);
-  if (!service)
-    return ::testing::AssertionFailure() << "no service r6probe (error " << GetLastError()
-                                         << "): the harness installs it (tools/wine/driver.sh)";
-  const auto inState = [&](DWORD state) {
-    SERVICE_STATUS status{};
-    return waitFor(
-        [&] { return QueryServiceStatus(service, &status) && status.dwCurrentState == state; },
-        10000ms);
-  };
-  ::testing::AssertionResult result = ::testing::AssertionSuccess();
-  SERVICE_STATUS status{};
-  if (!ControlService(service, SERVICE_CONTROL_STOP, &status) &&
-      GetLastError() != ERROR_SERVICE_NOT_ACTIVE)
-    result = ::testing::AssertionFailure() << "stopping r6probe: error " << GetLastError();
-  if (result && !inState(SERVICE_STOPPED))
-    result = ::testing::AssertionFailure() << "r6probe did not stop";
-  if (result && start && !StartServiceA(service, 0, nullptr))
-    result = ::testing::AssertionFailure() << "starting r6probe: error " << GetLastError();
-  if (result && start && !inState(SERVICE_RUNNING))
-    result = ::testing::AssertionFailure() << "r6probe did not reach RUNNING";
-  CloseServiceHandle(service);
-  if (result && start && !waitFor(deviceOpens, 10000ms))
-    result = ::testing::AssertionFailure() << "r6probe runs but \\\\.\\r6probe.vxd does not open";
-  if (result && !start && !waitFor([] { return !deviceOpens(); }, 10000ms))
-    result = ::testing::AssertionFailure() << "r6probe stopped but its device still opens";
-  return result;
-}
-
-// Starts the driver afresh with the card of that key (r8500, r7500, r9000,
-// r8500-nobios, r8500-r0).
-inline ::testing::AssertionResult startDriverWithCard(const char* card) {
-  HKEY parameters;
-  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kDriverParameters, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                      &parameters, nullptr) != ERROR_SUCCESS)
-    return ::testing::AssertionFailure() << "cannot open HKLM\\" << kDriverParameters;
-  RegSetValueExA(parameters, "Card", 0, REG_SZ, reinterpret_cast<const BYTE*>(card),
-                 static_cast<DWORD>(strlen(card) + 1));
-  RegCloseKey(parameters);
-  return restartDriver(true);
-}
-
-inline ::testing::AssertionResult stopDriver() { return restartDriver(false); }
+// ---- the r6probe test driver and its simulated card: tests/wine/driver_control.h
 
 // One KlProbeTool request; its output on success.
 inline ::testing::AssertionResult probeTool(const std::string& arguments, std::string* output) {

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "driver_control.h"
 #include "overclock/StartupOverclock.h"
 #include "overclock/r6probe.h"
 #include "platform/regedit4.h"
@@ -36,8 +37,6 @@ using kl::platform::RegistryAccess;
 
 constexpr char kProgramKey[] = "Software\\Kestrelune";
 constexpr char kOCInfoKey[] = "Software\\Kestrelune\\OCInfo";
-constexpr char kParametersKey[] = "System\\CurrentControlSet\\Services\\r6probe\\Parameters";
-constexpr DWORD kWaitMs = 10000;
 
 // One value of "OCInfo": a text, a DWORD, or (neither) a value to delete.
 struct Value {
@@ -74,57 +73,10 @@ void store(kl::platform::Registry& registry, const std::vector<Value>& values) {
 
 // ---- the driver -------------------------------------------------------------
 
-::testing::AssertionResult waitForState(SC_HANDLE service, DWORD state) {
-  SERVICE_STATUS status{};
-  for (DWORD waited = 0; waited <= kWaitMs; waited += 50) {
-    if (!QueryServiceStatus(service, &status))
-      return ::testing::AssertionFailure() << "QueryServiceStatus failed: " << GetLastError();
-    if (status.dwCurrentState == state) return ::testing::AssertionSuccess();
-    Sleep(50);
-  }
-  return ::testing::AssertionFailure() << "service r6probe in state " << status.dwCurrentState
-                                       << ", not " << state << ", after " << kWaitMs << " ms";
-}
-
 // Stops the driver and, with a card key, starts it afresh with that card
 // (a card powered on anew) and waits until the device opens.
 ::testing::AssertionResult driverWithCard(const char* card) {
-  if (card) {
-    HKEY parameters;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kParametersKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                        &parameters, nullptr) != ERROR_SUCCESS)
-      return ::testing::AssertionFailure() << "cannot open " << kParametersKey;
-    RegSetValueExA(parameters, "Card", 0, REG_SZ, reinterpret_cast<const BYTE*>(card),
-                   static_cast<DWORD>(std::strlen(card) + 1));
-    RegCloseKey(parameters);
-  }
-  const SC_HANDLE manager = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT);
-  if (!manager) return ::testing::AssertionFailure() << "OpenSCManager: " << GetLastError();
-  const SC_HANDLE service =
-      OpenServiceA(manager, "r6probe", SERVICE_START | SERVICE_STOP | SERVICE_QUERY_STATUS);
-  CloseServiceHandle(manager);
-  if (!service) return ::testing::AssertionFailure() << "no service r6probe: " << GetLastError();
-  SERVICE_STATUS status{};
-  ::testing::AssertionResult result = ::testing::AssertionSuccess();
-  if (!ControlService(service, SERVICE_CONTROL_STOP, &status) &&
-      GetLastError() != ERROR_SERVICE_NOT_ACTIVE)
-    result = ::testing::AssertionFailure() << "stopping r6probe: " << GetLastError();
-  if (result) result = waitForState(service, SERVICE_STOPPED);
-  if (result && card && !StartServiceA(service, 0, nullptr))
-    result = ::testing::AssertionFailure() << "starting r6probe: " << GetLastError();
-  if (result && card) result = waitForState(service, SERVICE_RUNNING);
-  CloseServiceHandle(service);
-  for (DWORD waited = 0; result && card; waited += 50) {
-    const HANDLE device =
-        CreateFileA(protocol::kDevicePath, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (device != INVALID_HANDLE_VALUE) {
-      CloseHandle(device);
-      break;
-    }
-    if (waited >= kWaitMs) result = ::testing::AssertionFailure() << "the device did not appear";
-    Sleep(50);
-  }
-  return result;
+  return card ? kl::e2e::startDriverWithCard(card) : kl::e2e::stopDriver();
 }
 
 // ---- the program ------------------------------------------------------------
