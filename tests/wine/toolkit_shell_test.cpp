@@ -61,20 +61,25 @@ BOOL CALLBACK findTooltips(HWND hwnd, LPARAM l) {
   return FALSE;
 }
 
+// The text the tooltip window `tips` holds for a control's window.
+std::string tipOf(HWND tips, HWND control) {
+  char text[80] = "";
+  TTTOOLINFOA tool{};
+  tool.cbSize = TTTOOLINFOA_V2_SIZE;
+  tool.hwnd = GetParent(control);
+  tool.uId = reinterpret_cast<UINT_PTR>(control);
+  tool.lpszText = text;
+  SendMessageA(tips, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
+  return text;
+}
+
 TEST_F(ToolkitTest, ControlsThatShowHintsHaveToolsOfTheFormsTooltip) {
   std::pair<HWND, HWND> search{formWindow(), nullptr};
   EnumThreadWindows(GetCurrentThreadId(), &findTooltips, reinterpret_cast<LPARAM>(&search));
   ASSERT_NE(nullptr, search.second);
   EXPECT_EQ(2, SendMessageA(search.second, TTM_GETTOOLCOUNT, 0, 0));  // not the track bar
   EXPECT_EQ(10000, SendMessageA(search.second, TTM_GETDELAYTIME, TTDT_AUTOPOP, 0));
-  char text[80] = "";
-  TTTOOLINFOA tool{};
-  tool.cbSize = TTTOOLINFOA_V2_SIZE;
-  tool.hwnd = GetParent(windowOf(vsync));
-  tool.uId = reinterpret_cast<UINT_PTR>(windowOf(vsync));
-  tool.lpszText = text;
-  SendMessageA(search.second, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
-  EXPECT_STREQ("Waits for the retrace", text);
+  EXPECT_EQ("Waits for the retrace", tipOf(search.second, windowOf(vsync)));
   vsync.setShowHint(false);
   EXPECT_EQ(1, SendMessageA(search.second, TTM_GETTOOLCOUNT, 0, 0));
 }
@@ -107,18 +112,8 @@ TEST_F(ToolkitTest, DisabledControlsAndGroupsShowTheirHints) {
   std::pair<HWND, HWND> search{formWindow(), nullptr};
   EnumThreadWindows(GetCurrentThreadId(), &findTooltips, reinterpret_cast<LPARAM>(&search));
   ASSERT_NE(nullptr, search.second);
-  const auto tipOf = [&](const Control& c) {
-    char text[80] = "";
-    TTTOOLINFOA tool{};
-    tool.cbSize = TTTOOLINFOA_V2_SIZE;
-    tool.hwnd = GetParent(windowOf(c));
-    tool.uId = reinterpret_cast<UINT_PTR>(windowOf(c));
-    tool.lpszText = text;
-    SendMessageA(search.second, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
-    return std::string(text);
-  };
-  EXPECT_EQ("The clocks of the card", tipOf(track));  // its own hint is not shown
-  EXPECT_EQ("Mode", tipOf(combo));
+  EXPECT_EQ("The clocks of the card", tipOf(search.second, windowOf(track)));  // not its own hint
+  EXPECT_EQ("Mode", tipOf(search.second, windowOf(combo)));
   POINT over = centreOf(windowOf(combo));
   EXPECT_NE(windowOf(combo), WindowFromPoint(over));  // the mouse goes past a disabled control
   EXPECT_EQ(reinterpret_cast<LRESULT>(windowOf(combo)),
