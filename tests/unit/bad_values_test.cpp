@@ -37,8 +37,7 @@ using namespace platform;
 using settings::Family;
 using settings::Group;
 
-constexpr char kDesktopKey[] =
-    "SOFTWARE\\ATI Technologies\\Desktop\\{5E9A5D46-1B0C-4C5E-9F3B-2A6C1E8D7F01}";
+using testing::kDesktopKey;
 constexpr char kProgramKey[] = "Software\\Kestrelune";
 constexpr char kOCInfoKey[] = "Software\\Kestrelune\\OCInfo";
 constexpr std::size_t kVeryLong = 100000;

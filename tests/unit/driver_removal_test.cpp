@@ -23,8 +23,7 @@ namespace fs = std::filesystem;
 using platform::kHkeyLocalMachine;
 using testing::dumpTree;
 
-constexpr char kGuidKey[] =
-    "System\\CurrentControlSet\\Control\\Video\\{5E9A5D46-1B0C-4C5E-9F3B-2A6C1E8D7F01}";
+constexpr const char* kGuidKey = testing::kVideoGuidKey;
 constexpr char kServicesKey[] = "System\\CurrentControlSet\\Services\\ati2mtag";
 constexpr char kBackupName[] = "driver-2026-12-09-143005.reg";
 

@@ -19,8 +19,7 @@ namespace {
 
 namespace user = ui::user;
 
-constexpr char kDesktopKey[] =
-    "SOFTWARE\\ATI Technologies\\Desktop\\{5E9A5D46-1B0C-4C5E-9F3B-2A6C1E8D7F01}";
+using testing::kDesktopKey;
 
 class Profiles : public ::testing::Test {
  protected:

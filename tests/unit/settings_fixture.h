@@ -19,9 +19,6 @@
 
 namespace kl::testing {
 
-// The desktop key of the driver tabs, named after the driver key's GUID.
-constexpr char kDesktopKey[] =
-    "SOFTWARE\\ATI Technologies\\Desktop\\{5E9A5D46-1B0C-4C5E-9F3B-2A6C1E8D7F01}";
 
 inline std::string keyOfRole(const std::string& role) {
   const std::string base = kDriverKey;

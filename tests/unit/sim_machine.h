@@ -8,8 +8,14 @@
 
 namespace kl::testing {
 
+// The display adapter's key, its first device's key (the driver key), and the
+// desktop key of the driver tabs, named after the adapter's GUID.
+constexpr char kVideoGuidKey[] =
+    "System\\CurrentControlSet\\Control\\Video\\{5E9A5D46-1B0C-4C5E-9F3B-2A6C1E8D7F01}";
 constexpr char kDriverKey[] =
     "System\\CurrentControlSet\\Control\\Video\\{5E9A5D46-1B0C-4C5E-9F3B-2A6C1E8D7F01}\\0000";
+constexpr char kDesktopKey[] =
+    "SOFTWARE\\ATI Technologies\\Desktop\\{5E9A5D46-1B0C-4C5E-9F3B-2A6C1E8D7F01}";
 
 inline std::string programKeyRegedit(const std::string& values) {
   return "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Kestrelune]\n" + values;
