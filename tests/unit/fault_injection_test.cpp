@@ -368,11 +368,17 @@ TEST_F(FaultInjection, ApplyThatRemovesTheStartupRegistration) {
   s.prepare = [](Machine& m) {
     m.own("\"overclock\"=dword:00000001\n");
     m.regedit(
-        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Outcome]\n"
+        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run]\n"
         "\"Kestrelune\"=\"C:\\\\Kestrelune\\\\OC\\\\StartupOverclock.exe\"\n");
   };
   s.act = [](Machine& m, Log&) { touchEverythingAndApply(m, false); };
-  s.rule = applyRule;
+  s.rule = [](const Outcome& clean, std::size_t at) {
+    // The clean run removes the entry: its deletion is one of the write points.
+    EXPECT_NE(clean.writes.size(),
+              firstIndexOf(clean.writes, "delete value HKLM\\SOFTWARE\\Microsoft\\Windows\\"
+                                         "CurrentVersion\\Run\\Kestrelune"));
+    return applyRule(clean, at);
+  };
   runEveryFault(s);
 }
 
