@@ -26,6 +26,7 @@
 #include "platform/sim/r6probe_protocol.h"
 #include "settings/Catalogues.h"
 #include "settings/SettingPages.h"
+#include "settings_fixture.h"
 #include "sim_machine.h"
 #include "sysinfo/SysInfoPage.h"
 #include "ui/headless/headless_backend.h"
@@ -38,6 +39,7 @@ using settings::Family;
 using settings::Group;
 
 using testing::kDesktopKey;
+using testing::keyOfRole;
 constexpr char kProgramKey[] = "Software\\Kestrelune";
 constexpr char kOCInfoKey[] = "Software\\Kestrelune\\OCInfo";
 constexpr std::size_t kVeryLong = 100000;
@@ -240,14 +242,6 @@ std::string describe(ui::Control* c) {
 std::string controlText(Machine& m, const char* name) { return describe(m.form().find(name)); }
 
 // ---- the settings catalogue
-
-std::string keyOfRole(const std::string& role) {
-  const std::string base = testing::kDriverKey;
-  if (role == "OGL") return base + "\\OpenGL";
-  if (role == "OGLP") return base + "\\OpenGL\\Private";
-  if (role == "Driver") return kDesktopKey;
-  return base;
-}
 
 std::uint32_t typeOf(Family family) {
   switch (family) {
@@ -574,35 +568,6 @@ TEST(BadValues, EveryValueReadGivesItsMessageOrSentinelAndWritesNothingUnasked) 
 
 // ---- profiles
 
-// A driver value as "SZ 1", "DWORD 3", "BINARY 00 00 00 00" or "absent".
-std::string storedValue(SimPlatform& sim, const std::string& role, const std::string& name) {
-  HKey key = 0;
-  if (sim.registry.openKey(kHkeyLocalMachine, keyOfRole(role), kKeyRead, &key) != kErrorSuccess)
-    return "absent";
-  std::uint32_t type = 0, size = 0;
-  std::string result = "absent";
-  if (sim.registry.queryValue(key, name, &type, nullptr, &size) == kErrorSuccess) {
-    std::vector<std::uint8_t> data(size + 1, 0);
-    sim.registry.queryValue(key, name, &type, data.data(), &size);
-    if (type == kRegSz) {
-      result = "SZ " + std::string(reinterpret_cast<const char*>(data.data()));
-    } else if (type == kRegDword) {
-      result = "DWORD " + std::to_string(static_cast<std::int32_t>(
-                              data[0] | data[1] << 8 | data[2] << 16 |
-                              static_cast<std::uint32_t>(data[3]) << 24));
-    } else {
-      result = "BINARY";
-      for (std::uint32_t i = 0; i < size; ++i) {
-        char hex[4];
-        std::snprintf(hex, sizeof hex, " %02X", data[i]);
-        result += hex;
-      }
-    }
-  }
-  sim.registry.closeKey(key);
-  return result;
-}
-
 struct BadProfile {
   const char* what;
   std::string text;
@@ -685,7 +650,7 @@ TEST(BadValues, BadProfilesOpenAsTheirSettingsSayOrAreRefused) {
       EXPECT_EQ(std::vector<std::string>{}, shown);
       EXPECT_EQ(1, backend.modalCount("Confirmation"));
     }
-    for (const auto& [role, name, value] : p.after) EXPECT_EQ(value, storedValue(sim, role, name)) << name;
+    for (const auto& [role, name, value] : p.after) EXPECT_EQ(value, testing::storedValue(sim.registry, role, name)) << name;
     std::filesystem::remove_all(folder);
   }
 }

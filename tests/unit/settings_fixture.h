@@ -28,6 +28,42 @@ inline std::string keyOfRole(const std::string& role) {
   return base;
 }
 
+inline std::string describeValue(std::uint32_t type, const std::vector<std::uint8_t>& data,
+                            std::uint32_t size) {
+  if (type == platform::kRegSz || type == platform::kRegExpandSz)
+    return "SZ " + std::string(reinterpret_cast<const char*>(data.data()));
+  if (type == platform::kRegDword && size == 4)
+    return "DWORD " +
+           std::to_string(static_cast<std::int32_t>(data[0] | data[1] << 8 | data[2] << 16 |
+                                                    static_cast<std::uint32_t>(data[3]) << 24));
+  std::string text = "BINARY";
+  for (std::uint32_t i = 0; i < size; ++i) {
+    char hex[4];
+    std::snprintf(hex, sizeof hex, " %02X", data[i]);
+    text += hex;
+  }
+  return text;
+}
+
+// A driver value of a role's key: "SZ 1", "DWORD 0", "BINARY 01 00 00 00",
+// or "absent".
+inline std::string storedValue(platform::Registry& registry, const std::string& role,
+                               const std::string& name) {
+  platform::HKey key = 0;
+  if (registry.openKey(platform::kHkeyLocalMachine, keyOfRole(role), platform::kKeyRead, &key) !=
+      platform::kErrorSuccess)
+    return "absent";
+  std::uint32_t type = 0, size = 0;
+  std::string result = "absent";
+  if (registry.queryValue(key, name, &type, nullptr, &size) == platform::kErrorSuccess) {
+    std::vector<std::uint8_t> data(size + 1, 0);
+    registry.queryValue(key, name, &type, data.data(), &size);
+    result = describeValue(type, data, size);
+  }
+  registry.closeKey(key);
+  return result;
+}
+
 class SettingsTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -58,19 +94,7 @@ class SettingsTest : public ::testing::Test {
 
   // "SZ 1", "DWORD 0", "BINARY 01 00 00 00", or "absent".
   std::string stored(const std::string& role, const std::string& name) {
-    platform::HKey key = 0;
-    if (sim_.registry.openKey(platform::kHkeyLocalMachine, keyOfRole(role), platform::kKeyRead,
-                              &key) != platform::kErrorSuccess)
-      return "absent";
-    std::uint32_t type = 0, size = 0;
-    std::string result = "absent";
-    if (sim_.registry.queryValue(key, name, &type, nullptr, &size) == platform::kErrorSuccess) {
-      std::vector<std::uint8_t> data(size + 1, 0);
-      sim_.registry.queryValue(key, name, &type, data.data(), &size);
-      result = describe(type, data, size);
-    }
-    sim_.registry.closeKey(key);
-    return result;
+    return storedValue(sim_.registry, role, name);
   }
 
   ui::CheckBox& box(const std::string& name) {
@@ -109,23 +133,6 @@ class SettingsTest : public ::testing::Test {
   std::unique_ptr<app::Program> program_;
 
  private:
-  static std::string describe(std::uint32_t type, const std::vector<std::uint8_t>& data,
-                              std::uint32_t size) {
-    if (type == platform::kRegSz || type == platform::kRegExpandSz)
-      return "SZ " + std::string(reinterpret_cast<const char*>(data.data()));
-    if (type == platform::kRegDword && size == 4)
-      return "DWORD " +
-             std::to_string(static_cast<std::int32_t>(data[0] | data[1] << 8 | data[2] << 16 |
-                                                      static_cast<std::uint32_t>(data[3]) << 24));
-    std::string text = "BINARY";
-    for (std::uint32_t i = 0; i < size; ++i) {
-      char hex[4];
-      std::snprintf(hex, sizeof hex, " %02X", data[i]);
-      text += hex;
-    }
-    return text;
-  }
-
   std::filesystem::path folder_;
 };
 
