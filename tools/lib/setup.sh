@@ -19,7 +19,6 @@ kl_die() {
 
 kl_install_packages() {
   kl__install_debian_packages
-  kl_install_wow64
 }
 
 kl__install_debian_packages() {
