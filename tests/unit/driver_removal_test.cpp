@@ -22,6 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 using platform::kHkeyLocalMachine;
 using testing::dumpTree;
+using testing::regedit4Escaped;
 
 constexpr const char* kGuidKey = testing::kVideoGuidKey;
 constexpr char kServicesKey[] = "System\\CurrentControlSet\\Services\\ati2mtag";
@@ -43,7 +44,7 @@ class DriverRemoval : public ::testing::Test {
     char pattern[] = "/tmp/kl-removal-XXXXXX";
     folder_ = mkdtemp(pattern);
     testing::seedXpRadeon(sim_);
-    own("\"installpath\"=\"" + escaped(folder_ + "/") + "\"\n");
+    own("\"installpath\"=\"" + regedit4Escaped(folder_ + "/") + "\"\n");
     seed(
         "[HKEY_LOCAL_MACHINE\\SOFTWARE\\ATI "
         "Technologies\\CDS\\0000\\0\\MEMORY]\n\"Size\"=\"64.00\"\n"
@@ -66,24 +67,19 @@ class DriverRemoval : public ::testing::Test {
   }
   void TearDown() override { fs::remove_all(folder_); }
 
-  static std::string escaped(const std::string& s) {
-    std::string out;
-    for (char c : s) out += c == '\\' ? std::string("\\\\") : std::string(1, c);
-    return out;
-  }
   void seed(const std::string& regedit4) { sim_.registry.loadRegedit4("REGEDIT4\n" + regedit4); }
   void own(const std::string& values) {
     seed("[HKEY_CURRENT_USER\\Software\\Kestrelune]\n" + values);
   }
   void useAlternativePath(const std::string& path) {
-    own("\"Use_AltPath\"=dword:00000001\n\"AlternativePath\"=\"" + escaped(path) + "\"\n");
+    own("\"Use_AltPath\"=dword:00000001\n\"AlternativePath\"=\"" + regedit4Escaped(path) + "\"\n");
   }
   void onWindows2000() {
     sim_.os.setVersion(platform::SimOperatingSystem::windows2000());
     seed(
         "[HKEY_LOCAL_MACHINE\\HARDWARE\\DEVICEMAP\\VIDEO]\n"
         "\"\\\\Device\\\\Video0\"=\"\\\\Registry\\\\Machine\\\\" +
-        escaped(kServicesKey) +
+        regedit4Escaped(kServicesKey) +
         "\\\\Device0\"\n"
         "[HKEY_LOCAL_MACHINE\\" +
         std::string(kServicesKey) +
@@ -377,7 +373,7 @@ TEST_F(DriverRemoval, NoPathDeletesARootAParentOrANamelessKey) {
       seedText += "[" + key + "\\OpenGL\\Private]\n";
       sim.registry.loadRegedit4(seedText);
       sim.registry.loadRegedit4(testing::programKeyRegedit(
-          "\"Use_AltPath\"=dword:00000001\n\"AlternativePath\"=\"" + escaped(path) + "\"\n"));
+          "\"Use_AltPath\"=dword:00000001\n\"AlternativePath\"=\"" + regedit4Escaped(path) + "\"\n"));
       testing::ProbeRegistry probe(sim.registry);
       platform::Platform p{probe,       sim.profiles, sim.os,   sim.versions,
                            sim.display, sim.device,   sim.files};

@@ -61,11 +61,7 @@ class CoverageReport : public ::testing::Environment {
   Log lines_;
 };
 
-std::string escaped(const std::string& s) {
-  std::string out;
-  for (char c : s) out += c == '\\' ? std::string("\\\\") : std::string(1, c);
-  return out;
-}
+using testing::regedit4Escaped;
 
 constexpr char kAtiKey[] = "SOFTWARE\\ATI Technologies";
 
@@ -78,7 +74,7 @@ class Machine {
     testing::seedXpRadeon(sim);
     testing::seedFixedModes(sim);
     sim.device.installCard(platform::catalogueCard(platform::CatalogueCard::Radeon8500));
-    own("\"installpath\"=\"" + escaped(this->folder + "/") + "\"\n");
+    own("\"installpath\"=\"" + regedit4Escaped(this->folder + "/") + "\"\n");
     regedit(std::string("[HKEY_LOCAL_MACHINE\\") + kAtiKey +
             "\\Desktop\\{5E9A5D46-1B0C-4C5E-9F3B-2A6C1E8D7F01}]\n\"Rotation\"=hex:01,00,00,00\n"
             "[HKEY_LOCAL_MACHINE\\" +

@@ -28,7 +28,7 @@ class LimitedUser : public testing::SettingsTest {
     seed("D3D", "\"ExportWBuffer\"=\"1\"\n\"VSync\"=\"0\"\n");
     seed("OGL", "\"OGLTracing\"=dword:00000001\n");
     sim_.registry.loadRegedit4(
-        testing::programKeyRegedit("\"installpath\"=\"" + escaped(profile("")) + "\"\n"));
+        testing::programKeyRegedit("\"installpath\"=\"" + testing::regedit4Escaped(profile("")) + "\"\n"));
     sim_.device.installCard(platform::catalogueCard(platform::CatalogueCard::Radeon8500));
     for (std::uint32_t hz : {60u, 75u})
       sim_.display.addDeviceMode("\\\\.\\DISPLAY1", {800, 600, 16, hz});
@@ -38,11 +38,6 @@ class LimitedUser : public testing::SettingsTest {
     machineBefore_ = machine();
   }
 
-  static std::string escaped(const std::string& s) {
-    std::string out;
-    for (char c : s) out += c == '\\' ? std::string("\\\\") : std::string(1, c);
-    return out;
-  }
   // HKEY_LOCAL_MACHINE as REGEDIT4 text.
   std::string machine() {
     std::istringstream all(sim_.registry.saveRegedit4());

@@ -17,6 +17,13 @@ constexpr char kDriverKey[] =
 constexpr char kDesktopKey[] =
     "SOFTWARE\\ATI Technologies\\Desktop\\{5E9A5D46-1B0C-4C5E-9F3B-2A6C1E8D7F01}";
 
+// A text as a quoted REGEDIT4 string holds it: each backslash doubled.
+inline std::string regedit4Escaped(const std::string& s) {
+  std::string out;
+  for (char c : s) out += c == '\\' ? std::string("\\\\") : std::string(1, c);
+  return out;
+}
+
 inline std::string programKeyRegedit(const std::string& values) {
   return "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Kestrelune]\n" + values;
 }
@@ -26,12 +33,7 @@ inline void seedXpRadeon(platform::SimPlatform& p) {
   p.registry.loadRegedit4(
       "REGEDIT4\n\n"
       "[HKEY_LOCAL_MACHINE\\HARDWARE\\DEVICEMAP\\VIDEO]\n"
-      "\"\\\\Device\\\\Video0\"=\"\\\\Registry\\\\Machine\\\\" +
-      [&] {
-        std::string escaped;
-        for (char c : driver) escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
-        return escaped;
-      }() +
+      "\"\\\\Device\\\\Video0\"=\"\\\\Registry\\\\Machine\\\\" + regedit4Escaped(driver) +
       "\"\n\n"
       "[HKEY_LOCAL_MACHINE\\" + driver + "]\n"
       "\"drv\"=\"ati2dvag\"\n"
