@@ -39,23 +39,9 @@ bool fileExists(const std::string& path) {
 
 // Runs a command line to its end; the exit code, or -1 when it did not start
 // or end within a minute.
-long run(std::string command) {
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                      &process)) {
-    return -1;
-  }
-  long code = -1;
-  if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0) {
-    DWORD exitCode = 0;
-    GetExitCodeProcess(process.hProcess, &exitCode);
-    code = static_cast<long>(exitCode);
-  }
-  CloseHandle(process.hProcess);
-  CloseHandle(process.hThread);
-  return code;
+long run(const std::string& command) {
+  const RunResult result = runProgram(command, 60000ms);
+  return result.ended ? static_cast<long>(result.exitCode) : -1;
 }
 
 long driverSetup(const char* arguments) {
@@ -125,12 +111,7 @@ TEST(DriverInstall, TheInstallerRegistersTheRealDriverWhichFindsNoCardAndLeavesN
 // The program's start-up writes the registry (its first-run reset, the
 // start-up flags): the seeded machine is put back after each run, so the
 // tests after these start from it.
-class RestoreSeededMachine : public ::testing::Environment {
- public:
-  void SetUp() override { SeededMachine::get(); }
-  void TearDown() override { SeededMachine::get().restore(); }
-};
-const auto* const kRestoreSeeded = ::testing::AddGlobalTestEnvironment(new RestoreSeededMachine);
+const auto* const kRestoreAtExit = ::testing::AddGlobalTestEnvironment(new RestoreAtExit);
 
 // Starts the program and checks whether its Overclocking page's controls are
 // enabled, as they are only with a device that answers.
