@@ -407,6 +407,13 @@ inline std::string valueOf(HKEY root, const std::string& path, const char* name)
   return std::to_string(type) + ":" + data;
 }
 
+// A text value of Kestrelune's own key (HKCU\Software\Kestrelune), without
+// its type; "(absent)" when there is none.
+inline std::string programText(const char* name) {
+  const std::string v = valueOf(HKEY_CURRENT_USER, "Software\\Kestrelune", name);
+  return v.rfind("1:", 0) == 0 ? std::string(v.c_str() + 2) : v;
+}
+
 // A REG_BINARY value as valueOf shows it.
 inline std::string binaryValue(const std::vector<BYTE>& bytes) {
   return std::to_string(REG_BINARY) + ":" + std::string(bytes.begin(), bytes.end());

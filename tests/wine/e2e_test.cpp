@@ -28,12 +28,7 @@ TEST_F(EndToEnd, StartsOnXpAndWindows2000WithTenPages) {
                                         "Custom Resolutions", "Refreshrates"}),
               program.tabTexts(tabs));
     EXPECT_EQ("ati2dvag", textOf(findControl(main, "labelDriver")));
-    EXPECT_EQ("No", [] {
-      char v[16] = {};
-      DWORD n = sizeof v;
-      RegGetValueA(HKEY_CURRENT_USER, "Software\\Kestrelune", "FirstRun", RRF_RT_REG_SZ, nullptr, v, &n);
-      return std::string(v);
-    }());
+    EXPECT_EQ("No", programText("FirstRun"));
     const char* folder = std::getenv("KL_SCREENSHOTS");
     if (folder && std::string(version) == "winxp") {
       for (int page = 0; page < 10; ++page) {
@@ -61,23 +56,11 @@ TEST_F(EndToEnd, RefusesWindows7WithItsMessage) {
     return box && findControl(box, "TabPages") == nullptr;
   });
   ASSERT_NE(nullptr, box);
-  std::string texts;
-  EnumChildWindows(
-      box,
-      [](HWND w, LPARAM p) -> BOOL {
-        *reinterpret_cast<std::string*>(p) += textOf(w) + "|";
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&texts));
+  const std::string texts = childTexts(box);
   EXPECT_NE(std::string::npos, texts.find("Sorry this tweaker only works on Windows 2000/XP for now"));
   key(VK_RETURN);
   EXPECT_TRUE(program.ended());
-  EXPECT_EQ("Yes", [] {
-    char v[16] = {};
-    DWORD n = sizeof v;
-    RegGetValueA(HKEY_CURRENT_USER, "Software\\Kestrelune", "FirstRun", RRF_RT_REG_SZ, nullptr, v, &n);
-    return std::string(v);
-  }());
+  EXPECT_EQ("Yes", programText("FirstRun"));
 }
 
 TEST_F(EndToEnd, MousePressMarksModifiedSpaceBarDoesNotAndCancelWritesNothing) {
@@ -88,12 +71,7 @@ TEST_F(EndToEnd, MousePressMarksModifiedSpaceBarDoesNotAndCancelWritesNothing) {
   program.clickTab(tabs, 1);
   HWND vsync = findControl(main, "checkVSync");
   ASSERT_NE(nullptr, vsync);
-  const auto focused = [&] {
-    GUITHREADINFO gui{};
-    gui.cbSize = sizeof gui;
-    GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &gui);
-    return gui.hwndFocus;
-  };
+  const auto focused = [&] { return focusedControl(main); };
   key(VK_TAB);  // from the tabs to the first control of the page
   ASSERT_TRUE(waitFor([&] { return focused() == vsync; })) << nameOf(focused());
   const LRESULT loaded = SendMessageA(vsync, BM_GETCHECK, 0, 0);
@@ -175,7 +153,7 @@ TEST_F(EndToEnd, ClickAndApplyWriteTheRealRegistry) {
 }
 
 TEST_F(EndToEnd, ProfilesSaveThroughTheRealDialogsAndOpenAppliesThem) {
-  const std::string folder = "C:\\Program Files\\Kestrelune\\Profiles\\";
+  const std::string folder = kProfiles;
   DeleteFileA((folder + "e2e.kpf").c_str());
   setText(HKEY_LOCAL_MACHINE, driverKey(), "VSync", "1");
   Kestrelune program("winxp");
@@ -222,14 +200,7 @@ TEST_F(EndToEnd, ProfilesSaveThroughTheRealDialogsAndOpenAppliesThem) {
   key(VK_RETURN);
   HWND message = nullptr;
   ASSERT_TRUE(waitFor([&] { return (message = program.window("Kestrelune", main)) != nullptr; }));
-  std::string texts;
-  EnumChildWindows(
-      message,
-      [](HWND w, LPARAM p) -> BOOL {
-        *reinterpret_cast<std::string*>(p) += textOf(w) + "|";
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&texts));
+  const std::string texts = childTexts(message);
   EXPECT_NE(std::string::npos, texts.find("The profile " + folder + "absent.kpf does not exist."));
   key(VK_RETURN);
   ASSERT_TRUE(waitFor([&] { return !IsWindow(message); }));

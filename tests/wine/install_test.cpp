@@ -11,11 +11,6 @@ namespace {
 
 const auto* const kRestoreAtExit = ::testing::AddGlobalTestEnvironment(new RestoreAtExit);
 
-std::string programText(const char* name) {
-  const std::string v = valueOf(HKEY_CURRENT_USER, "Software\\Kestrelune", name);
-  return v.rfind("1:", 0) == 0 ? std::string(v.c_str() + 2) : v;
-}
-
 bool fileExists(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
