@@ -116,19 +116,23 @@ bool parseData(const std::string& s, MemoryRegistry::Value* v) {
 
 void MemoryRegistry::loadRegedit4(const std::string& text) {
   // Loading a fixture is not part of what a test observes: however the load
-  // ends, also on malformed text, the write counters are as they were and
-  // no key stays open.
+  // ends, also on malformed text, the write counters are as they were, no
+  // write of the load was logged or could be made to fail, and no key stays
+  // open.
   struct Restore {
     MemoryRegistry& registry;
     unsigned writes, failAt;
+    WriteFaults* faults;
     HKey current = 0;
     ~Restore() {
       if (current) registry.closeKey(current);
       registry.writes_ = writes;
       registry.failAt_ = failAt;
+      registry.faults_ = faults;
     }
-  } restore{*this, writes_, failAt_};
+  } restore{*this, writes_, failAt_, faults_};
   failAt_ = 0;
+  faults_ = nullptr;
   const auto lines = logicalLines(text);
   bool headerSeen = false;
   HKey& current = restore.current;
