@@ -5,6 +5,7 @@
 
 #include "platform/error.h"
 #include "platform/regedit4.h"
+#include "platform/registry_access.h"
 #include "settings/DriverKey.h"
 #include "sysinfo/SysInfo_NT.h"
 
@@ -99,22 +100,14 @@ bool backUp(platform::Platform& p, ui::Application& app, const std::optional<Dri
              app.title(), ui::kMbYesNo | ui::kMbIconWarning) == ui::kIdYes;
 }
 
-bool keyExists(platform::Registry& registry, const std::string& path) {
-  HKey key = 0;
-  if (registry.openKey(kHkeyLocalMachine, path, platform::kKeyRead, &key) !=
-      platform::kErrorSuccess)
-    return false;
-  registry.closeKey(key);
-  return true;
-}
-
 // A removal that Windows refused in part (no administrator rights, say)
 // must not pass for done: the keys still there are named.
 void reportKeysLeft(platform::Platform& p, ui::Application& app,
                     const std::optional<DriverOwnKey>& own) {
   std::vector<std::string> left;
-  if (keyExists(p.registry, kAtiSoftwareKey)) left.push_back(kAtiSoftwareKey);
-  if (own && keyExists(p.registry, own->parent + "\\" + own->name))
+  platform::RegistryAccess machine(p.registry, kHkeyLocalMachine);
+  if (machine.keyExists(kAtiSoftwareKey)) left.push_back(kAtiSoftwareKey);
+  if (own && machine.keyExists(own->parent + "\\" + own->name))
     left.push_back(own->parent + "\\" + own->name);
   if (left.empty()) return;
   std::string list;
