@@ -171,14 +171,13 @@ bool removeDriverKeys(platform::Platform& p, ui::Application& app) {
 
   deleteBelow(p.registry, kAtiSoftwareParent, kAtiSoftwareName);
   if (version != "5.0" && version != "5.1") return true;
+  bool ownReported = false;
   if (!own) {
     app.showMessage(notLocatedText(base));
   } else if (version == "5.0") {
     app.showMessage(own->parent);
     deleteBelow(p.registry, own->parent, own->name);
-  }
-  bool ownReported = false;
-  if (own && version == "5.1") {
+  } else {
     try {
       deleteBelow(p.registry, own->parent, own->name);
     } catch (const std::exception&) {
