@@ -83,6 +83,27 @@ TEST_F(ToolkitTest, PickingAnItemRaisesChangeButItemIndexFromCodeDoesNot) {
   EXPECT_EQ(CB_ERR, SendMessageA(windowOf(combo), CB_GETCURSEL, 0, 0));
 }
 
+// The list is sized as it drops down: a row for each item, at least eight
+// before it scrolls (the version 6 list of this system may show more).
+TEST_F(ToolkitTest, AComboBoxListOpensWithARowPerItemUpToEight) {
+  const auto rowsShown = [&] {
+    HWND window = windowOf(combo);
+    SendMessageA(window, CB_SHOWDROPDOWN, TRUE, 0);
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    RECT client{};
+    if (GetComboBoxInfo(window, &info)) GetClientRect(info.hwndList, &client);
+    const auto height = static_cast<int>(SendMessageA(window, CB_GETITEMHEIGHT, 0, 0));
+    SendMessageA(window, CB_SHOWDROPDOWN, FALSE, 0);
+    return height > 0 ? static_cast<int>(client.bottom) / height : -1;
+  };
+  EXPECT_EQ(3, rowsShown());
+  combo.setItems({"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12"});
+  EXPECT_GE(rowsShown(), 8);
+  combo.setItems({"Low", "High"});
+  EXPECT_EQ(2, rowsShown());
+}
+
 TEST_F(ToolkitTest, TrackBarPositionFromCodeChangesOnceWithoutEcho) {
   track.setPosition(7);
   pump();
@@ -124,6 +145,25 @@ TEST_F(ToolkitTest, PageControlShowsOnlyTheActivePage) {
   EXPECT_TRUE(IsWindowVisible(windowOf(one)));
   EXPECT_FALSE(IsWindowVisible(windowOf(two)));
   EXPECT_NE(events.end(), std::find(events.begin(), events.end(), "pages.Change"));
+}
+
+TEST_F(ToolkitTest, APageCaptionChangesOnlyItsOwnTab) {
+  const auto tabText = [&](int index) {
+    char text[64] = "";
+    TCITEMA item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(windowOf(pages), TCM_GETITEMA, index, reinterpret_cast<LPARAM>(&item));
+    return std::string(text);
+  };
+  two.setText("Second");
+  pump();
+  EXPECT_EQ(2, SendMessageA(windowOf(pages), TCM_GETITEMCOUNT, 0, 0));
+  EXPECT_EQ("One", tabText(0));
+  EXPECT_EQ("Second", tabText(1));
+  EXPECT_TRUE(IsWindowVisible(windowOf(one)));  // the active page stays shown
+  EXPECT_FALSE(IsWindowVisible(windowOf(two)));
 }
 
 TEST_F(ToolkitTest, CheckListBoxReportsTheUsersToggleOnly) {

@@ -5,6 +5,8 @@
 #include <commctrl.h>
 #include <exdisp.h>
 
+#include <vector>
+
 #include "ui/win32/win32_peers.h"
 
 namespace kl::ui {
@@ -28,22 +30,23 @@ void ContainerPeer::createWindow() {
             rectOf(control_.bounds()));
   if (!dynamic_cast<GroupBox*>(&control_)) return;
   const Rect& b = control_.bounds();
-  frame_ =
-      CreateWindowExA(0, "BUTTON", "", WS_CHILD | WS_VISIBLE | BS_GROUPBOX, 0, 0, b.width, b.height,
-                      hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(context_.nextId())),
-                      context_.instance(), nullptr);
+  frame_ = CreateWindowExA(0, "BUTTON", control_.text().c_str(),
+                           WS_CHILD | WS_VISIBLE | BS_GROUPBOX, 0, 0, b.width, b.height, hwnd_,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(context_.nextId())),
+                           context_.instance(), nullptr);
 }
 
 void ContainerPeer::sync(Property what) {
   WindowPeer::sync(what);
   if (!frame_) return;
-  if (what == Property::Text) SetWindowTextA(frame_, control_.text().c_str());
+  if (what == Property::Text && windowText(frame_) != control_.text())
+    SetWindowTextA(frame_, control_.text().c_str());
   if (what == Property::Font) setFont(frame_);
 }
 
 void ContainerPeer::place() {
   WindowPeer::place();
-  if (frame_) MoveWindow(frame_, 0, 0, control_.bounds().width, control_.bounds().height, TRUE);
+  if (frame_) moveChild(frame_, RECT{0, 0, control_.bounds().width, control_.bounds().height});
 }
 
 LRESULT ContainerPeer::handleMessage(UINT msg, WPARAM w, LPARAM l) {
@@ -77,16 +80,33 @@ void PageControlPeer::place() {
   showActivePage();
 }
 
+// Only the tabs that differ are changed: each sheet reports its caption as
+// its window is made, and rebuilding every tab (and placing every sheet) for
+// each was most of the cost of opening the main window.
 void PageControlPeer::pagesChanged() {
-  SendMessageA(hwnd_, TCM_DELETEALLITEMS, 0, 0);
-  int index = 0;
-  for (TabSheet* page : pages().pages()) {
+  const std::vector<TabSheet*>& sheets = pages().pages();
+  const int wanted = static_cast<int>(sheets.size());
+  int count = static_cast<int>(SendMessageA(hwnd_, TCM_GETITEMCOUNT, 0, 0));
+  bool changed = false;
+  for (int index = 0; index < wanted; ++index) {
+    char shown[256] = "";
     TCITEMA item{};
     item.mask = TCIF_TEXT;
-    item.pszText = const_cast<char*>(page->text().c_str());
-    SendMessageA(hwnd_, TCM_INSERTITEMA, index++, reinterpret_cast<LPARAM>(&item));
+    item.pszText = shown;
+    item.cchTextMax = sizeof shown;
+    if (index < count && SendMessageA(hwnd_, TCM_GETITEMA, index, reinterpret_cast<LPARAM>(&item)) &&
+        sheets[index]->text() == shown)
+      continue;
+    item.pszText = const_cast<char*>(sheets[index]->text().c_str());
+    SendMessageA(hwnd_, index < count ? TCM_SETITEMA : TCM_INSERTITEMA, index,
+                 reinterpret_cast<LPARAM>(&item));
+    changed = true;
   }
-  showActivePage();
+  for (int index = count - 1; index >= wanted; --index) {
+    SendMessageA(hwnd_, TCM_DELETEITEM, index, 0);
+    changed = true;
+  }
+  if (changed) showActivePage();
 }
 
 void PageControlPeer::showActivePage() {
@@ -132,7 +152,7 @@ void TabSheetPeer::showIfActive() {
   if (!pages || !hwnd_) return;
   place();
   const bool active = pages->pages().activePage() == &control_;
-  ShowWindow(hwnd_, active ? SW_SHOWNA : SW_HIDE);
+  if (active != hasVisibleStyle(hwnd_)) ShowWindow(hwnd_, active ? SW_SHOWNA : SW_HIDE);
 }
 
 void TabSheetPeer::sync(Property what) {
@@ -157,7 +177,7 @@ void TabSheetPeer::place() {
   if (!pages) return ContainerPeer::place();
   RECT area = pages->displayArea();
   MapWindowPoints(pages->hwnd(), GetParent(hwnd_), reinterpret_cast<POINT*>(&area), 2);
-  MoveWindow(hwnd_, area.left, area.top, area.right - area.left, area.bottom - area.top, TRUE);
+  moveChild(hwnd_, area);
 }
 
 HtmlBrowserPeer::~HtmlBrowserPeer() { releaseEngine(); }
@@ -241,7 +261,7 @@ bool HtmlBrowserPeer::goBack() {
 
 void HtmlBrowserPeer::place() {
   ContainerPeer::place();
-  if (view_) MoveWindow(view_, 0, 0, control_.bounds().width, control_.bounds().height, TRUE);
+  if (view_) moveChild(view_, RECT{0, 0, control_.bounds().width, control_.bounds().height});
 }
 
 }  // namespace kl::ui

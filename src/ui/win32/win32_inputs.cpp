@@ -19,15 +19,24 @@ int stateImage(UINT state) { return static_cast<int>((state & LVIS_STATEIMAGEMAS
 
 }  // namespace
 
+// Made as high as the closed control; the list gets its height when it is
+// dropped down. Sizing every list as its items come costs a move of two
+// windows each, which was a tenth of opening the main window.
 void ComboBoxPeer::createWindow() {
+  placed_ = control_.bounds();
   createControl("COMBOBOX", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST);
 }
 
 void ComboBoxPeer::place() {
   const int rows = std::clamp(static_cast<int>(combo().items().size()), 1, kDroppedRows);
   const int rowHeight = static_cast<int>(SendMessageA(hwnd_, CB_GETITEMHEIGHT, 0, 0));
-  const Rect& b = control_.bounds();
-  MoveWindow(hwnd_, b.left, b.top, b.width, b.height + rows * rowHeight + 2, TRUE);
+  Rect b = control_.bounds();
+  b.height += rows * rowHeight + 2;
+  if (b.left == placed_.left && b.top == placed_.top && b.width == placed_.width &&
+      b.height == placed_.height)
+    return;
+  placed_ = b;
+  MoveWindow(hwnd_, b.left, b.top, b.width, b.height, TRUE);
 }
 
 void ComboBoxPeer::sync(Property what) {
@@ -46,12 +55,14 @@ void ComboBoxPeer::sync(Property what) {
   }
 }
 
+// The list neither redraws nor recounts its scroll bar for each item added.
 void ComboBoxPeer::showItems() {
+  SendMessageA(hwnd_, WM_SETREDRAW, FALSE, 0);
   SendMessageA(hwnd_, CB_RESETCONTENT, 0, 0);
   for (const std::string& item : combo().items())
     SendMessageA(hwnd_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+  SendMessageA(hwnd_, WM_SETREDRAW, TRUE, 0);
   showItemIndex();
-  place();
 }
 
 // CB_SETCURSEL sends no CBN_SELCHANGE: nothing comes back as a pick.
@@ -61,6 +72,8 @@ void ComboBoxPeer::showItemIndex() {
 }
 
 bool ComboBoxPeer::onCommand(UINT code) {
+  // Sent before the list is placed: its rows for the items it has now.
+  if (code == CBN_DROPDOWN) place();
   if (code != CBN_SELCHANGE) return false;
   combo().userPick(static_cast<int>(SendMessageA(hwnd_, CB_GETCURSEL, 0, 0)));
   if (hwnd_) showItemIndex();  // a disabled control keeps its item

@@ -233,12 +233,14 @@ class ComboBoxPeer : public WindowPeer {
  protected:
   void createWindow() override;
   void sync(Property what) override;
-  // The window's height includes the dropped-down list.
+  // The window's height includes the dropped-down list, up to eight rows.
   void place() override;
 
  private:
   void showItems();
   void showItemIndex();
+  // Where the window was put last: its own rectangle leaves the list out.
+  Rect placed_;
 };
 
 class TrackBarPeer : public WindowPeer {

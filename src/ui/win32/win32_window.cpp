@@ -51,6 +51,8 @@ std::string windowText(HWND hwnd) {
   return text;
 }
 
+bool hasVisibleStyle(HWND hwnd) { return (GetWindowLongPtrA(hwnd, GWL_STYLE) & WS_VISIBLE) != 0; }
+
 WindowPeer::WindowPeer(Win32Context& context, Control& control)
     : context_(context), control_(control) {}
 
@@ -105,7 +107,15 @@ void WindowPeer::sync(Property what) {
 
 void WindowPeer::place() {
   const Rect& b = control_.bounds();
-  MoveWindow(hwnd_, b.left, b.top, b.width, b.height, TRUE);
+  moveChild(hwnd_, RECT{b.left, b.top, b.left + b.width, b.top + b.height});
+}
+
+void WindowPeer::moveChild(HWND window, const RECT& at) {
+  RECT now{};
+  GetWindowRect(window, &now);
+  MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&now), 2);
+  if (EqualRect(&now, &at)) return;
+  MoveWindow(window, at.left, at.top, at.right - at.left, at.bottom - at.top, TRUE);
 }
 
 void WindowPeer::setFont(HWND window) const {

@@ -58,6 +58,9 @@ class WindowPeer : public Peer {
   virtual LRESULT handleMessage(UINT msg, WPARAM w, LPARAM l);
   // Moves the window to the control's bounds.
   virtual void place();
+  // Moves a child window to `at` (in its parent's client coordinates) unless
+  // it is there already: each move is a trip to the window manager.
+  static void moveChild(HWND window, const RECT& at);
 
   // A standard control, child of the parent's container window at the
   // control's bounds, marked and subclassed. A control whose window text is
@@ -110,5 +113,7 @@ class WindowPeer : public Peer {
 };
 
 std::string windowText(HWND hwnd);
+// The window's own WS_VISIBLE, whatever its parents' (IsWindowVisible's).
+bool hasVisibleStyle(HWND hwnd);
 
 }  // namespace kl::ui
