@@ -182,6 +182,11 @@ struct Series {
       if (best < 0 || r.seconds < best) best = r.seconds;
     return best;
   }
+  double slowest() const {
+    double worst = -1;
+    for (const Run& r : runs) worst = std::max(worst, r.seconds);
+    return worst;
+  }
   SIZE_T peak() const {
     SIZE_T most = 0;
     for (const Run& r : runs) most = std::max(most, r.peakWorkingSet);
@@ -217,10 +222,11 @@ int main(int argc, char** argv) {
     std::printf("  %-24s %4d %4d\n", name.c_str(), count,
                 other == bareRun.classes.end() ? 0 : other->second);
   }
-  std::printf("start-up to the idle main window, %d runs  median   fastest\n", runs);
-  std::printf("  Kestrelune.exe                       %6.3f s %6.3f s\n", kl.median(), kl.fastest());
-  std::printf("  bare program, same windows           %6.3f s %6.3f s\n", plain.median(),
-              plain.fastest());
+  std::printf("start-up to the idle main window, %d runs  median   fastest  slowest\n", runs);
+  std::printf("  Kestrelune.exe                       %6.3f s %6.3f s %6.3f s\n", kl.median(),
+              kl.fastest(), kl.slowest());
+  std::printf("  bare program, same windows           %6.3f s %6.3f s %6.3f s\n", plain.median(),
+              plain.fastest(), plain.slowest());
   std::printf("  ratio                                %6.2fx  %6.2fx\n", kl.median() / plain.median(),
               kl.fastest() / plain.fastest());
   std::printf("peak working set: Kestrelune %.1f MiB, bare program %.1f MiB, ratio %.2fx\n",
