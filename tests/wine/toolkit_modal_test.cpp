@@ -284,6 +284,23 @@ TEST_F(ToolkitTest, ReleasingFormsKeepsWindowsAndTimersFlat) {
   EXPECT_EQ(0, GlobalFindAtomA("buttonTimedOk"));
 }
 
+// The dialog library is loaded only when the first file dialog is shown.
+TEST_F(ToolkitTest, TheSaveDialogGivesTheNameTheUserAcceptsWithItsExtension) {
+  char folder[MAX_PATH] = "";
+  ASSERT_NE(0u, GetTempPathA(sizeof folder, folder));
+  FileDialog save(app, FileDialogKind::Save);
+  save.title = "Save the test profile";
+  save.filter = "Profiles (*.ini)|*.ini";
+  save.defaultExt = ".ini";
+  save.initialDir = folder;
+  save.fileName = "kl-dialog-test";
+  BoxAnswerer answerer(3000);  // Enter: the name as it stands
+  EXPECT_TRUE(save.execute());
+  EXPECT_EQ(1, answerer.count());
+  EXPECT_EQ("Save the test profile", answerer.caption());
+  EXPECT_EQ("kl-dialog-test.ini", save.fileName.substr(save.fileName.find_last_of('\\') + 1));
+}
+
 TEST_F(ToolkitTest, AFailingTimerShowsOneMessageBox) {
   Timer timer(app);
   int ticks = 0;

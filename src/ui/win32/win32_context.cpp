@@ -24,14 +24,6 @@ HFONT createDialogFont(LONG weight, bool underlined) {
   return CreateFontIndirectA(&font);
 }
 
-// Functions looked up at run time, cast through the generic function type
-// that GCC accepts without a warning.
-template <class Function>
-Function procedure(HMODULE module, const char* name) {
-  const FARPROC found = module ? GetProcAddress(module, name) : nullptr;
-  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(found));
-}
-
 }  // namespace
 
 Win32Context::Win32Context(HINSTANCE instance) : instance_(instance) {

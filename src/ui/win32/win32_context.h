@@ -15,6 +15,15 @@ namespace kl::ui {
 class Application;
 class FormPeer;
 
+// A function looked up at run time (null when the module or the function is
+// missing), cast through the generic function type that GCC accepts without
+// a warning.
+template <class Function>
+Function procedure(HMODULE module, const char* name) {
+  const FARPROC found = module ? GetProcAddress(module, name) : nullptr;
+  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(found));
+}
+
 // Window properties every window of ours carries.
 constexpr const char* kNameProperty = "Kestrelune.Name";  // global atom of the control name
 constexpr const char* kPeerProperty = "Kestrelune.Peer";  // the WindowPeer*

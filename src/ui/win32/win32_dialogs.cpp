@@ -2,6 +2,8 @@
 
 #include <commdlg.h>
 
+#include "ui/win32/win32_context.h"
+
 #include <stdexcept>
 #include <vector>
 
@@ -30,6 +32,29 @@ DWORD flagsOf(const FileDialogOptions& options) {
 
 const char* orNull(const std::string& text) { return text.empty() ? nullptr : text.c_str(); }
 
+// comdlg32.dll, loaded when a file dialog is first shown rather than with the
+// program: loading it and the printing libraries it brings slowed every
+// start-up for two dialogs that most runs never open.
+struct CommonDialogs {
+  BOOL(WINAPI* getOpenFileName)(OPENFILENAMEA*) = nullptr;
+  BOOL(WINAPI* getSaveFileName)(OPENFILENAMEA*) = nullptr;
+  DWORD(WINAPI* extendedError)() = nullptr;
+};
+
+const CommonDialogs& commonDialogs() {
+  static const CommonDialogs dialogs = [] {
+    const HMODULE module = LoadLibraryA("comdlg32.dll");
+    CommonDialogs found;
+    found.getOpenFileName = procedure<decltype(found.getOpenFileName)>(module, "GetOpenFileNameA");
+    found.getSaveFileName = procedure<decltype(found.getSaveFileName)>(module, "GetSaveFileNameA");
+    found.extendedError = procedure<decltype(found.extendedError)>(module, "CommDlgExtendedError");
+    return found;
+  }();
+  if (!dialogs.getOpenFileName || !dialogs.getSaveFileName || !dialogs.extendedError)
+    throw std::runtime_error("The file dialog failed (comdlg32.dll cannot be loaded)");
+  return dialogs;
+}
+
 }  // namespace
 
 bool runCommonFileDialog(FileDialog& dialog, HWND owner) {
@@ -52,13 +77,14 @@ bool runCommonFileDialog(FileDialog& dialog, HWND owner) {
   ofn.lpstrTitle = orNull(dialog.title);
   ofn.lpstrDefExt = orNull(extension);
   ofn.Flags = flagsOf(dialog.options);
-  const BOOL chosen =
-      dialog.kind() == FileDialogKind::Open ? GetOpenFileNameA(&ofn) : GetSaveFileNameA(&ofn);
+  const CommonDialogs& dialogs = commonDialogs();
+  const BOOL chosen = dialog.kind() == FileDialogKind::Open ? dialogs.getOpenFileName(&ofn)
+                                                            : dialogs.getSaveFileName(&ofn);
   if (chosen) {
     dialog.fileName = file.data();
     return true;
   }
-  if (const DWORD error = CommDlgExtendedError())
+  if (const DWORD error = dialogs.extendedError())
     throw std::runtime_error("The file dialog failed (error " + std::to_string(error) + ")");
   return false;
 }
