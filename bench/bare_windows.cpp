@@ -3,13 +3,16 @@
 // identifier, position), nothing else, shows the visible top-level ones and
 // runs a message loop. Classes that are not the system's or the common
 // controls' are registered with DefWindowProc. It carries the same manifest
-// as the program (version 6 common controls).
+// as the program (version 6 common controls). With --captions each window
+// also gets its caption at creation and, where it had one, the program's
+// font ("MS Sans Serif" 8 point).
 //
-//   KlBareWindows.exe CENSUS
+//   KlBareWindows.exe CENSUS [--captions]
 //
 // Census lines: index parent owner style exstyle id x y width height class
-// (parent and owner are indices, -1 for none; numbers in hex where the
-// benchmark writes them so).
+// font text (parent and owner are indices, -1 for none; numbers in hex where
+// the benchmark writes them so; font 1 where the window had one; the text in
+// hexadecimal, "-" for none).
 #include <windows.h>
 #include <commctrl.h>
 
@@ -27,22 +30,37 @@ struct Entry {
   UINT_PTR id = 0;
   int x = 0, y = 0, width = 0, height = 0;
   std::string className;
+  bool font = false;
+  std::string text;
 };
+
+std::string fromHex(const char* hex) {
+  std::string text;
+  for (; hex[0] && hex[1]; hex += 2) {
+    unsigned value = 0;
+    if (std::sscanf(hex, "%2x", &value) != 1) break;
+    text += static_cast<char>(value);
+  }
+  return text;
+}
 
 std::vector<Entry> readCensus(const char* path) {
   std::vector<Entry> entries;
   FILE* file = std::fopen(path, "r");
   if (!file) return entries;
-  char name[256];
-  int index = 0;
+  char name[256], hex[1100];
+  int index = 0, font = 0;
   Entry e;
   unsigned long style = 0, exStyle = 0, id = 0;
-  while (std::fscanf(file, "%d %d %d %lx %lx %lx %d %d %d %d %255s", &index, &e.parent, &e.owner,
-                     &style, &exStyle, &id, &e.x, &e.y, &e.width, &e.height, name) == 11) {
+  while (std::fscanf(file, "%d %d %d %lx %lx %lx %d %d %d %d %255s %d %1099s", &index, &e.parent,
+                     &e.owner, &style, &exStyle, &id, &e.x, &e.y, &e.width, &e.height, name, &font,
+                     hex) == 13) {
     e.style = style;
     e.exStyle = exStyle;
     e.id = id;
     e.className = name;
+    e.font = font != 0;
+    e.text = std::strcmp(hex, "-") == 0 ? "" : fromHex(hex);
     entries.push_back(e);
   }
   std::fclose(file);
@@ -67,6 +85,17 @@ void registerOwnClasses(HINSTANCE instance, const std::vector<Entry>& entries) {
 
 }  // namespace
 
+HFONT programFont() {
+  LOGFONTA font{};
+  HDC screen = GetDC(nullptr);
+  font.lfHeight = -MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72);
+  ReleaseDC(nullptr, screen);
+  font.lfWeight = FW_NORMAL;
+  font.lfCharSet = DEFAULT_CHARSET;
+  std::strcpy(font.lfFaceName, "MS Sans Serif");
+  return CreateFontIndirectA(&font);
+}
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command, int) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_BAR_CLASSES |
                                                      ICC_TAB_CLASSES | ICC_UPDOWN_CLASS |
@@ -74,8 +103,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command, int) {
   InitCommonControlsEx(&controls);
   std::string path = command;
   if (!path.empty() && path.front() == '"') path = path.substr(1, path.find('"', 1) - 1);
+  const bool captions = std::strstr(command, "--captions") != nullptr;
   const std::vector<Entry> entries = readCensus(path.c_str());
   if (entries.empty()) return 2;
+  HFONT font = captions ? programFont() : nullptr;
   registerOwnClasses(instance, entries);
   std::vector<HWND> windows(entries.size(), nullptr);
   std::vector<std::size_t> toShow;
@@ -89,10 +120,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command, int) {
       style &= ~WS_VISIBLE;  // shown once its children exist, as a program does
       toShow.push_back(i);
     }
-    windows[i] = CreateWindowExA(e.exStyle, e.className.c_str(), "", style, e.x, e.y, e.width,
-                                 e.height, parent,
+    windows[i] = CreateWindowExA(e.exStyle, e.className.c_str(), captions ? e.text.c_str() : "",
+                                 style, e.x, e.y, e.width, e.height, parent,
                                  e.parent >= 0 ? reinterpret_cast<HMENU>(e.id) : nullptr, instance,
                                  nullptr);
+    if (font && e.font) SendMessageA(windows[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   }
   for (std::size_t i : toShow) ShowWindow(windows[i], SW_SHOW);
   MSG message;

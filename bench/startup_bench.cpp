@@ -8,9 +8,11 @@
 // the time from before CreateProcess to then. The first run of Kestrelune
 // also writes the census of its windows (every top-level window of the
 // process and all their descendants) to CENSUS, which the bare program
-// recreates. The first run of each is a warm-up and not counted. Prints the
-// median and the fastest run of each, their ratio, the window counts, and
-// the peak working set of each.
+// recreates, once as it is and once with the windows' captions and a font
+// on each window that had one (--captions): what is left between that and
+// Kestrelune is neither window making nor text drawing. The first run of
+// each is a warm-up and not counted. Prints the median, fastest and slowest
+// run of each, the ratios, the window counts, and the peak working sets.
 #include <windows.h>
 #include <psapi.h>
 
@@ -93,6 +95,21 @@ int indexOf(const std::vector<HWND>& windows, HWND window) {
   return found == windows.end() ? -1 : static_cast<int>(found - windows.begin());
 }
 
+// The window's text in hexadecimal, "-" for none: the census is read with
+// scanf, and a caption has blanks.
+std::string hexText(HWND window) {
+  char text[512] = "";
+  SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                      SMTO_ABORTIFHUNG, 2000, nullptr);
+  std::string hex;
+  for (const char* c = text; *c; ++c) {
+    char digits[3];
+    std::snprintf(digits, sizeof digits, "%02x", static_cast<unsigned char>(*c));
+    hex += digits;
+  }
+  return hex.empty() ? "-" : hex;
+}
+
 // Owners before the windows they own, parents before their children (the
 // enumeration lists children after their parent already).
 bool writeCensus(const std::vector<HWND>& found, const char* path) {
@@ -112,12 +129,14 @@ bool writeCensus(const std::vector<HWND>& found, const char* path) {
     if (parent) MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
     char name[256] = "";
     GetClassNameA(w, name, sizeof name);
-    std::fprintf(file, "%u %d %d %lx %lx %lx %ld %ld %ld %ld %s\n", static_cast<unsigned>(i),
+    DWORD_PTR font = 0;
+    SendMessageTimeoutA(w, WM_GETFONT, 0, 0, SMTO_ABORTIFHUNG, 2000, &font);
+    std::fprintf(file, "%u %d %d %lx %lx %lx %ld %ld %ld %ld %s %d %s\n", static_cast<unsigned>(i),
                  parent ? indexOf(windows, parent) : -1, indexOf(windows, GetWindow(w, GW_OWNER)),
                  static_cast<unsigned long>(style),
                  static_cast<unsigned long>(GetWindowLongA(w, GWL_EXSTYLE)),
                  static_cast<unsigned long>(GetWindowLongPtrA(w, GWLP_ID)), r.left, r.top,
-                 r.right - r.left, r.bottom - r.top, name);
+                 r.right - r.left, r.bottom - r.top, name, font ? 1 : 0, hexText(w).c_str());
   }
   std::fclose(file);
   return true;
@@ -130,9 +149,10 @@ struct Run {
   SIZE_T peakWorkingSet = 0;
 };
 
-Run runOnce(const std::string& program, const std::string& argument, const char* census) {
+// `arguments` as they go on the command line, quoted where needed.
+Run runOnce(const std::string& program, const std::string& arguments, const char* census) {
   Run run;
-  std::string command = "\"" + program + "\"" + (argument.empty() ? "" : " \"" + argument + "\"");
+  std::string command = "\"" + program + "\"" + (arguments.empty() ? "" : " " + arguments);
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
@@ -205,14 +225,20 @@ int main(int argc, char** argv) {
   const char* census = argv[3];
   const int runs = argc > 4 ? std::max(1, std::atoi(argv[4])) : 5;
 
+  const std::string bareArguments = "\"" + std::string(census) + "\"";
+  const std::string captionedArguments = bareArguments + " --captions";
   const Run first = runOnce(program, "", census);  // warm-up; writes the census
   if (first.seconds < 0) return 1;
-  if (runOnce(bare, census, nullptr).seconds < 0) return 1;
-  Series kl, plain;
+  if (runOnce(bare, bareArguments, nullptr).seconds < 0) return 1;
+  if (runOnce(bare, captionedArguments, nullptr).seconds < 0) return 1;
+  Series kl, plain, captioned;
   for (int i = 0; i < runs; ++i) {
     kl.runs.push_back(runOnce(program, "", nullptr));
-    plain.runs.push_back(runOnce(bare, census, nullptr));
-    if (kl.runs.back().seconds < 0 || plain.runs.back().seconds < 0) return 1;
+    plain.runs.push_back(runOnce(bare, bareArguments, nullptr));
+    captioned.runs.push_back(runOnce(bare, captionedArguments, nullptr));
+    if (kl.runs.back().seconds < 0 || plain.runs.back().seconds < 0 ||
+        captioned.runs.back().seconds < 0)
+      return 1;
   }
   const Run& bareRun = plain.runs.front();
   std::printf("windows at the idle main window: Kestrelune %zu, bare program %zu\n",
@@ -229,6 +255,10 @@ int main(int argc, char** argv) {
               plain.fastest(), plain.slowest());
   std::printf("  ratio                                %6.2fx  %6.2fx\n", kl.median() / plain.median(),
               kl.fastest() / plain.fastest());
+  std::printf("  bare program, also captions and font %6.3f s %6.3f s %6.3f s\n",
+              captioned.median(), captioned.fastest(), captioned.slowest());
+  std::printf("  ratio                                %6.2fx  %6.2fx\n",
+              kl.median() / captioned.median(), kl.fastest() / captioned.fastest());
   std::printf("peak working set: Kestrelune %.1f MiB, bare program %.1f MiB, ratio %.2fx\n",
               kl.peak() / 1048576.0, plain.peak() / 1048576.0,
               plain.peak() ? static_cast<double>(kl.peak()) / plain.peak() : 0);
