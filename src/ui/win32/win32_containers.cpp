@@ -26,7 +26,7 @@ std::string fallbackText(const std::string& page) {
 
 void ContainerPeer::createWindow() {
   // WS_EX_CONTROLPARENT: Tab and the mnemonics reach the controls inside.
-  createOwn(kContainerClass, WS_CHILD, WS_EX_CONTROLPARENT, parentWindow(),
+  createOwn(kContainerClass, WS_CHILD | initiallyShown(), WS_EX_CONTROLPARENT, parentWindow(),
             rectOf(control_.bounds()));
   if (!dynamic_cast<GroupBox*>(&control_)) return;
   const Rect& b = control_.bounds();

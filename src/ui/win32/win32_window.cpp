@@ -86,7 +86,7 @@ void WindowPeer::sync(Property what) {
       EnableWindow(hwnd_, control_.enabled());
       break;
     case Property::Visible:
-      ShowWindow(hwnd_, control_.visible() ? SW_SHOWNA : SW_HIDE);
+      showVisible();
       break;
     case Property::Bounds:
       place();
@@ -104,6 +104,13 @@ void WindowPeer::sync(Property what) {
       break;
   }
 }
+
+void WindowPeer::showVisible() {
+  if (hasVisibleStyle(hwnd_) != control_.visible())
+    ShowWindow(hwnd_, control_.visible() ? SW_SHOWNA : SW_HIDE);
+}
+
+DWORD WindowPeer::initiallyShown() const { return control_.visible() ? WS_VISIBLE : 0; }
 
 void WindowPeer::place() {
   const Rect& b = control_.bounds();
@@ -167,8 +174,9 @@ HWND WindowPeer::createControl(const char* className, DWORD style, DWORD exStyle
                                const char* text) {
   const Rect& b = control_.bounds();
   const auto id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(context_.nextId()));
-  HWND hwnd = CreateWindowExA(exStyle, className, text, style | WS_CHILD, b.left, b.top, b.width,
-                              b.height, parentWindow(), id, context_.instance(), nullptr);
+  HWND hwnd = CreateWindowExA(exStyle, className, text, style | WS_CHILD | initiallyShown(), b.left,
+                              b.top, b.width, b.height, parentWindow(), id, context_.instance(),
+                              nullptr);
   if (!hwnd) failedToCreate(control_);
   attach(hwnd);
   original_ = reinterpret_cast<WNDPROC>(

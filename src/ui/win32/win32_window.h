@@ -65,12 +65,15 @@ class WindowPeer : public Peer {
   // A standard control, child of the parent's container window at the
   // control's bounds, marked and subclassed. A control whose window text is
   // its caption gets it at creation: setting it afterwards is one more trip
-  // to the window manager for each of some three hundred controls.
+  // to the window manager for each of some three hundred controls. So does
+  // showing it: it is made visible when the control is (initiallyShown).
   HWND createControl(const char* className, DWORD style, DWORD exStyle = 0,
                      const char* text = "");
   // A window of one of our own classes; `parent` null for a top-level one.
   HWND createOwn(const char* className, DWORD style, DWORD exStyle, HWND parent, const RECT& at);
   HWND parentWindow() const;
+  // WS_VISIBLE for a child window made while the control is visible.
+  DWORD initiallyShown() const;
   FormPeer* formPeer() const;
   LRESULT callDefault(UINT msg, WPARAM w, LPARAM l);
   void setFont(HWND window) const;
@@ -102,6 +105,7 @@ class WindowPeer : public Peer {
   LRESULT onChildColor(UINT msg, WPARAM w, LPARAM l);
   LRESULT onChildDrawItem(WPARAM w, LPARAM l);
   void updateTooltip();
+  void showVisible();
   void takeFocus();
   static LRESULT CALLBACK subclassProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l);
   // Both procedures: the message to the window's peer, or to DefWindowProc.
