@@ -1,7 +1,7 @@
 #include "ui/win32/win32_window.h"
 
 #include <stdexcept>
-#include <unordered_map>
+#include <map>
 
 #include "ui/application.h"
 #include "ui/controls.h"
@@ -32,8 +32,8 @@ bool buttonHeld(MouseButton button) {
 // The peers of the windows whose procedure is ours, by window. A window
 // property would do, but reading one is a trip to the window manager, and a
 // peer is looked up for every message (some ten thousand at start-up).
-std::unordered_map<HWND, WindowPeer*>& attachedPeers() {
-  static std::unordered_map<HWND, WindowPeer*> peers;
+std::map<HWND, WindowPeer*>& attachedPeers() {
+  static std::map<HWND, WindowPeer*> peers;
   return peers;
 }
 
