@@ -99,7 +99,8 @@ class PageControlPeer : public WindowPeer {
  public:
   using WindowPeer::WindowPeer;
   PageControl& pages() const { return static_cast<PageControl&>(control_); }
-  // Rebuilds the tabs from the pages and shows the active one.
+  // Brings the tabs in line with the pages' captions; shows the active page
+  // again when a tab changed.
   void pagesChanged();
   void showActivePage();
   RECT displayArea() const;
