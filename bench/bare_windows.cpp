@@ -4,15 +4,14 @@
 // runs a message loop. Classes that are not the system's or the common
 // controls' are registered with DefWindowProc. It carries the same manifest
 // as the program (version 6 common controls). With --captions each window
-// also gets its caption at creation and, where it had one, the program's
-// font ("MS Sans Serif" 8 point).
+// also gets its caption at creation and then, as the program's windows all
+// do, the program's font ("MS Sans Serif" 8 point).
 //
 //   KlBareWindows.exe CENSUS [--captions]
 //
 // Census lines: index parent owner style exstyle id x y width height class
-// font text (parent and owner are indices, -1 for none; numbers in hex where
-// the benchmark writes them so; font 1 where the window had one; the text in
-// hexadecimal, "-" for none).
+// text (parent and owner are indices, -1 for none; numbers in hex where the
+// benchmark writes them so; the text in hexadecimal, "-" for none).
 #include <windows.h>
 #include <commctrl.h>
 
@@ -30,7 +29,6 @@ struct Entry {
   UINT_PTR id = 0;
   int x = 0, y = 0, width = 0, height = 0;
   std::string className;
-  bool font = false;
   std::string text;
 };
 
@@ -49,17 +47,16 @@ std::vector<Entry> readCensus(const char* path) {
   FILE* file = std::fopen(path, "r");
   if (!file) return entries;
   char name[256], hex[1100];
-  int index = 0, font = 0;
+  int index = 0;
   Entry e;
   unsigned long style = 0, exStyle = 0, id = 0;
-  while (std::fscanf(file, "%d %d %d %lx %lx %lx %d %d %d %d %255s %d %1099s", &index, &e.parent,
-                     &e.owner, &style, &exStyle, &id, &e.x, &e.y, &e.width, &e.height, name, &font,
-                     hex) == 13) {
+  while (std::fscanf(file, "%d %d %d %lx %lx %lx %d %d %d %d %255s %1099s", &index, &e.parent,
+                     &e.owner, &style, &exStyle, &id, &e.x, &e.y, &e.width, &e.height, name,
+                     hex) == 12) {
     e.style = style;
     e.exStyle = exStyle;
     e.id = id;
     e.className = name;
-    e.font = font != 0;
     e.text = std::strcmp(hex, "-") == 0 ? "" : fromHex(hex);
     entries.push_back(e);
   }
@@ -101,8 +98,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command, int) {
                                                      ICC_TAB_CLASSES | ICC_UPDOWN_CLASS |
                                                      ICC_PROGRESS_CLASS};
   InitCommonControlsEx(&controls);
-  std::string path = command;
-  if (!path.empty() && path.front() == '"') path = path.substr(1, path.find('"', 1) - 1);
+  std::string path = command;  // quoted or up to the first blank
+  if (!path.empty() && path.front() == '"')
+    path = path.substr(1, path.find('"', 1) - 1);
+  else
+    path = path.substr(0, path.find(' '));
   const bool captions = std::strstr(command, "--captions") != nullptr;
   const std::vector<Entry> entries = readCensus(path.c_str());
   if (entries.empty()) return 2;
@@ -124,7 +124,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR command, int) {
                                  style, e.x, e.y, e.width, e.height, parent,
                                  e.parent >= 0 ? reinterpret_cast<HMENU>(e.id) : nullptr, instance,
                                  nullptr);
-    if (font && e.font) SendMessageA(windows[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    if (font) SendMessageA(windows[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   }
   for (std::size_t i : toShow) ShowWindow(windows[i], SW_SHOW);
   MSG message;

@@ -8,9 +8,9 @@
 // the time from before CreateProcess to then. The first run of Kestrelune
 // also writes the census of its windows (every top-level window of the
 // process and all their descendants) to CENSUS, which the bare program
-// recreates, once as it is and once with the windows' captions and a font
-// on each window that had one (--captions): what is left between that and
-// Kestrelune is neither window making nor text drawing. The first run of
+// recreates, once as it is and once with the windows' captions and the
+// program's font on every window (--captions): what is left between that
+// and Kestrelune is neither window making nor text drawing. The first run of
 // each is a warm-up and not counted. Prints the median, fastest and slowest
 // run of each, the ratios, the window counts, and the peak working sets.
 #include <windows.h>
@@ -129,14 +129,12 @@ bool writeCensus(const std::vector<HWND>& found, const char* path) {
     if (parent) MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
     char name[256] = "";
     GetClassNameA(w, name, sizeof name);
-    DWORD_PTR font = 0;
-    SendMessageTimeoutA(w, WM_GETFONT, 0, 0, SMTO_ABORTIFHUNG, 2000, &font);
-    std::fprintf(file, "%u %d %d %lx %lx %lx %ld %ld %ld %ld %s %d %s\n", static_cast<unsigned>(i),
+    std::fprintf(file, "%u %d %d %lx %lx %lx %ld %ld %ld %ld %s %s\n", static_cast<unsigned>(i),
                  parent ? indexOf(windows, parent) : -1, indexOf(windows, GetWindow(w, GW_OWNER)),
                  static_cast<unsigned long>(style),
                  static_cast<unsigned long>(GetWindowLongA(w, GWL_EXSTYLE)),
                  static_cast<unsigned long>(GetWindowLongPtrA(w, GWLP_ID)), r.left, r.top,
-                 r.right - r.left, r.bottom - r.top, name, font ? 1 : 0, hexText(w).c_str());
+                 r.right - r.left, r.bottom - r.top, name, hexText(w).c_str());
   }
   std::fclose(file);
   return true;
