@@ -251,8 +251,8 @@ int main(int argc, char** argv) {
               kl.fastest(), kl.slowest());
   std::printf("  bare program, same windows           %6.3f s %6.3f s %6.3f s\n", plain.median(),
               plain.fastest(), plain.slowest());
-  std::printf("  ratio                                %6.2fx  %6.2fx\n", kl.median() / plain.median(),
-              kl.fastest() / plain.fastest());
+  std::printf("  ratio                                %6.2fx  %6.2fx\n",
+              kl.median() / plain.median(), kl.fastest() / plain.fastest());
   std::printf("  bare program, also captions and font %6.3f s %6.3f s %6.3f s\n",
               captioned.median(), captioned.fastest(), captioned.slowest());
   std::printf("  ratio                                %6.2fx  %6.2fx\n",

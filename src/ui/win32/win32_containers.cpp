@@ -12,8 +12,6 @@
 namespace kl::ui {
 namespace {
 
-RECT rectOf(const Rect& b) { return RECT{b.left, b.top, b.left + b.width, b.top + b.height}; }
-
 // What the browser shows where this system has no HTML engine.
 std::string fallbackText(const std::string& page) {
   return page +
@@ -89,14 +87,9 @@ void PageControlPeer::pagesChanged() {
   int count = static_cast<int>(SendMessageA(hwnd_, TCM_GETITEMCOUNT, 0, 0));
   bool changed = false;
   for (int index = 0; index < wanted; ++index) {
-    char shown[256] = "";
+    if (index < count && tabText(index) == sheets[index]->text()) continue;
     TCITEMA item{};
     item.mask = TCIF_TEXT;
-    item.pszText = shown;
-    item.cchTextMax = sizeof shown;
-    if (index < count && SendMessageA(hwnd_, TCM_GETITEMA, index, reinterpret_cast<LPARAM>(&item)) &&
-        sheets[index]->text() == shown)
-      continue;
     item.pszText = const_cast<char*>(sheets[index]->text().c_str());
     SendMessageA(hwnd_, index < count ? TCM_SETITEMA : TCM_INSERTITEMA, index,
                  reinterpret_cast<LPARAM>(&item));
@@ -107,6 +100,16 @@ void PageControlPeer::pagesChanged() {
     changed = true;
   }
   if (changed) showActivePage();
+}
+
+std::string PageControlPeer::tabText(int index) const {
+  char text[256] = "";
+  TCITEMA item{};
+  item.mask = TCIF_TEXT;
+  item.pszText = text;
+  item.cchTextMax = sizeof text;
+  SendMessageA(hwnd_, TCM_GETITEMA, index, reinterpret_cast<LPARAM>(&item));
+  return text;
 }
 
 void PageControlPeer::showActivePage() {
@@ -152,7 +155,7 @@ void TabSheetPeer::showIfActive() {
   if (!pages || !hwnd_) return;
   place();
   const bool active = pages->pages().activePage() == &control_;
-  if (active != hasVisibleStyle(hwnd_)) ShowWindow(hwnd_, active ? SW_SHOWNA : SW_HIDE);
+  showChild(hwnd_, active);
 }
 
 void TabSheetPeer::sync(Property what) {

@@ -312,7 +312,8 @@ LRESULT CALLBACK FormPeer::tooltipProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l) 
   const WNDPROC original = tooltipClassProc;
   if (msg == TTM_WINDOWFROMPOINT && l)
     return reinterpret_cast<LRESULT>(hintWindowAt(*reinterpret_cast<const POINT*>(l)));
-  if (msg == WM_NCDESTROY) SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
+  if (msg == WM_NCDESTROY)
+    SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
   return original ? CallWindowProcA(original, hwnd, msg, w, l) : DefWindowProcA(hwnd, msg, w, l);
 }
 

@@ -23,20 +23,18 @@ int stateImage(UINT state) { return static_cast<int>((state & LVIS_STATEIMAGEMAS
 // dropped down. Sizing every list as its items come costs a move of two
 // windows each, which was a tenth of opening the main window.
 void ComboBoxPeer::createWindow() {
-  placed_ = control_.bounds();
+  placed_ = rectOf(control_.bounds());
   createControl("COMBOBOX", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST);
 }
 
 void ComboBoxPeer::place() {
   const int rows = std::clamp(static_cast<int>(combo().items().size()), 1, kDroppedRows);
   const int rowHeight = static_cast<int>(SendMessageA(hwnd_, CB_GETITEMHEIGHT, 0, 0));
-  Rect b = control_.bounds();
-  b.height += rows * rowHeight + 2;
-  if (b.left == placed_.left && b.top == placed_.top && b.width == placed_.width &&
-      b.height == placed_.height)
-    return;
-  placed_ = b;
-  MoveWindow(hwnd_, b.left, b.top, b.width, b.height, TRUE);
+  RECT at = rectOf(control_.bounds());
+  at.bottom += rows * rowHeight + 2;
+  if (EqualRect(&at, &placed_)) return;
+  placed_ = at;
+  MoveWindow(hwnd_, at.left, at.top, at.right - at.left, at.bottom - at.top, TRUE);
 }
 
 void ComboBoxPeer::sync(Property what) {
@@ -161,7 +159,7 @@ void SpinEditPeer::sync(Property what) {
       break;
     case Property::Visible:
       WindowPeer::sync(what);
-      ShowWindow(updown_, control_.visible() ? SW_SHOWNA : SW_HIDE);
+      showChild(updown_, control_.visible());
       break;
     default:
       WindowPeer::sync(what);

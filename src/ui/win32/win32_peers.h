@@ -110,6 +110,9 @@ class PageControlPeer : public WindowPeer {
   void createWindow() override;
   void sync(Property what) override;
   void place() override;
+
+ private:
+  std::string tabText(int index) const;
 };
 
 class TabSheetPeer : public ContainerPeer {
@@ -241,7 +244,7 @@ class ComboBoxPeer : public WindowPeer {
   void showItems();
   void showItemIndex();
   // Where the window was put last: its own rectangle leaves the list out.
-  Rect placed_;
+  RECT placed_{};
 };
 
 class TrackBarPeer : public WindowPeer {

@@ -1,7 +1,7 @@
 #include "ui/win32/win32_window.h"
 
-#include <stdexcept>
 #include <map>
+#include <stdexcept>
 
 #include "ui/application.h"
 #include "ui/controls.h"
@@ -51,7 +51,12 @@ std::string windowText(HWND hwnd) {
   return text;
 }
 
-bool hasVisibleStyle(HWND hwnd) { return (GetWindowLongPtrA(hwnd, GWL_STYLE) & WS_VISIBLE) != 0; }
+void showChild(HWND window, bool shown) {
+  const bool showing = (GetWindowLongPtrA(window, GWL_STYLE) & WS_VISIBLE) != 0;
+  if (showing != shown) ShowWindow(window, shown ? SW_SHOWNA : SW_HIDE);
+}
+
+RECT rectOf(const Rect& b) { return RECT{b.left, b.top, b.left + b.width, b.top + b.height}; }
 
 WindowPeer::WindowPeer(Win32Context& context, Control& control)
     : context_(context), control_(control) {}
@@ -86,7 +91,7 @@ void WindowPeer::sync(Property what) {
       EnableWindow(hwnd_, control_.enabled());
       break;
     case Property::Visible:
-      showVisible();
+      showChild(hwnd_, control_.visible());
       break;
     case Property::Bounds:
       place();
@@ -105,17 +110,9 @@ void WindowPeer::sync(Property what) {
   }
 }
 
-void WindowPeer::showVisible() {
-  if (hasVisibleStyle(hwnd_) != control_.visible())
-    ShowWindow(hwnd_, control_.visible() ? SW_SHOWNA : SW_HIDE);
-}
-
 DWORD WindowPeer::initiallyShown() const { return control_.visible() ? WS_VISIBLE : 0; }
 
-void WindowPeer::place() {
-  const Rect& b = control_.bounds();
-  moveChild(hwnd_, RECT{b.left, b.top, b.left + b.width, b.top + b.height});
-}
+void WindowPeer::place() { moveChild(hwnd_, rectOf(control_.bounds())); }
 
 void WindowPeer::moveChild(HWND window, const RECT& at) {
   RECT now{};
@@ -174,9 +171,9 @@ HWND WindowPeer::createControl(const char* className, DWORD style, DWORD exStyle
                                const char* text) {
   const Rect& b = control_.bounds();
   const auto id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(context_.nextId()));
-  HWND hwnd = CreateWindowExA(exStyle, className, text, style | WS_CHILD | initiallyShown(), b.left,
-                              b.top, b.width, b.height, parentWindow(), id, context_.instance(),
-                              nullptr);
+  HWND hwnd =
+      CreateWindowExA(exStyle, className, text, style | WS_CHILD | initiallyShown(), b.left, b.top,
+                      b.width, b.height, parentWindow(), id, context_.instance(), nullptr);
   if (!hwnd) failedToCreate(control_);
   attach(hwnd);
   original_ = reinterpret_cast<WNDPROC>(

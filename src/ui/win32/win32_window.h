@@ -67,8 +67,7 @@ class WindowPeer : public Peer {
   // its caption gets it at creation: setting it afterwards is one more trip
   // to the window manager for each of some three hundred controls. So does
   // showing it: it is made visible when the control is (initiallyShown).
-  HWND createControl(const char* className, DWORD style, DWORD exStyle = 0,
-                     const char* text = "");
+  HWND createControl(const char* className, DWORD style, DWORD exStyle = 0, const char* text = "");
   // A window of one of our own classes; `parent` null for a top-level one.
   HWND createOwn(const char* className, DWORD style, DWORD exStyle, HWND parent, const RECT& at);
   HWND parentWindow() const;
@@ -105,7 +104,6 @@ class WindowPeer : public Peer {
   LRESULT onChildColor(UINT msg, WPARAM w, LPARAM l);
   LRESULT onChildDrawItem(WPARAM w, LPARAM l);
   void updateTooltip();
-  void showVisible();
   void takeFocus();
   static LRESULT CALLBACK subclassProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l);
   // Both procedures: the message to the window's peer, or to DefWindowProc.
@@ -117,7 +115,9 @@ class WindowPeer : public Peer {
 };
 
 std::string windowText(HWND hwnd);
-// The window's own WS_VISIBLE, whatever its parents' (IsWindowVisible's).
-bool hasVisibleStyle(HWND hwnd);
+// Shows (without activating) or hides a child window, unless its own
+// WS_VISIBLE says it is so already: each call is a trip to the window manager.
+void showChild(HWND window, bool shown);
+RECT rectOf(const Rect& bounds);
 
 }  // namespace kl::ui
