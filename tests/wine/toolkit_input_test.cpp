@@ -83,25 +83,39 @@ TEST_F(ToolkitTest, PickingAnItemRaisesChangeButItemIndexFromCodeDoesNot) {
   EXPECT_EQ(CB_ERR, SendMessageA(windowOf(combo), CB_GETCURSEL, 0, 0));
 }
 
-// The list is sized as it drops down: a row for each item, at least eight
-// before it scrolls (the version 6 list of this system may show more).
+// The list is sized as it drops down: the window's dropped height holds a
+// row for each item, up to eight (the version 6 list of this system may show
+// more rows than that height, never fewer).
 TEST_F(ToolkitTest, AComboBoxListOpensWithARowPerItemUpToEight) {
-  const auto rowsShown = [&] {
-    HWND window = windowOf(combo);
+  struct Opened {
+    int rows = -1, droppedHeight = -1;
+  };
+  HWND window = windowOf(combo);
+  const auto open = [&] {
     SendMessageA(window, CB_SHOWDROPDOWN, TRUE, 0);
     COMBOBOXINFO info{};
     info.cbSize = sizeof info;
-    RECT client{};
+    RECT client{}, dropped{};
     if (GetComboBoxInfo(window, &info)) GetClientRect(info.hwndList, &client);
-    const auto height = static_cast<int>(SendMessageA(window, CB_GETITEMHEIGHT, 0, 0));
+    SendMessageA(window, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped));
     SendMessageA(window, CB_SHOWDROPDOWN, FALSE, 0);
-    return height > 0 ? static_cast<int>(client.bottom) / height : -1;
+    const auto height = static_cast<int>(SendMessageA(window, CB_GETITEMHEIGHT, 0, 0));
+    Opened opened;
+    if (height > 0) opened.rows = static_cast<int>(client.bottom) / height;
+    opened.droppedHeight = static_cast<int>(dropped.bottom - dropped.top);
+    return opened;
   };
-  EXPECT_EQ(3, rowsShown());
+  const int row = static_cast<int>(SendMessageA(window, CB_GETITEMHEIGHT, 0, 0));
+  const Opened three = open();
+  EXPECT_EQ(3, three.rows);
   combo.setItems({"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12"});
-  EXPECT_GE(rowsShown(), 8);
+  const Opened twelve = open();
+  EXPECT_GE(twelve.rows, 8);
   combo.setItems({"Low", "High"});
-  EXPECT_EQ(2, rowsShown());
+  const Opened two = open();
+  EXPECT_EQ(2, two.rows);
+  EXPECT_EQ(row, three.droppedHeight - two.droppedHeight);
+  EXPECT_EQ(6 * row, twelve.droppedHeight - two.droppedHeight);
 }
 
 TEST_F(ToolkitTest, TrackBarPositionFromCodeChangesOnceWithoutEcho) {
