@@ -23,8 +23,11 @@ Target ${ARCH}
 !define RUN_KEY "SOFTWARE\Microsoft\Windows\CurrentVersion\Run"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Kestrelune"
 !define MENU_FOLDER "$SMPROGRAMS\Kestrelune"
+; Kestrelune.exe holds this mutex while it runs (src/main/main.cpp).
+!define RUNNING_MUTEX "Kestrelune.Running"
 ; The sample profiles the installer puts into "Profiles"; the uninstaller removes these
-; and leaves every other file there, since those are the user's own.
+; when they are still byte for byte as installed, and leaves every other file there (and
+; a sample the user changed), since those are the user's own.
 !define SAMPLE_1 "Driver defaults.kpf"
 !define SAMPLE_2 "Best image quality.kpf"
 !define SAMPLE_3 "Best speed.kpf"
@@ -83,13 +86,16 @@ VIAddVersionKey "LegalCopyright" "${PUBLISHER}"
   !endif
 !macroend
 
-; Overwriting or removing the program while it runs would fail half-way.
+; Overwriting or removing the program while it runs would fail half-way. Kestrelune is
+; recognised by its own mutex, not by a window class another program may share.
 !macro KL_REFUSE_WHILE_RUNNING
   ${Do}
-    FindWindow $0 "TMainForm"
+    System::Call 'kernel32::OpenMutexW(i 0x00100000, i 0, w "${RUNNING_MUTEX}") p .r0'
     ${If} $0 == 0
       ${Break}
     ${EndIf}
+    System::Call 'kernel32::CloseHandle(p r0)'
+
     MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
       "Kestrelune is running. Close it, then choose Retry." /SD IDCANCEL IDRETRY klRetry
     SetErrorLevel 2
@@ -141,11 +147,17 @@ Section "Kestrelune" SectionProgram
   !insertmacro KlInstallDriver "${DRIVER}" "${BIN}\DriverSetup.exe"
 
   ; The program's key. The program only opens it, so it must exist with these values; a
-  ; reinstall leaves the user's "overclock", "8500", "AlternativePath", "Use_AltPath" and
-  ; OCInfo values alone.
+  ; reinstall leaves the user's "overclock", "8500", "AlternativePath", "Use_AltPath",
+  ; "FirstRun" and OCInfo values alone. "FirstRun" = "Yes" asks the program to empty the
+  ; driver's restricted mode lists, so only a first installation writes it: a reinstall
+  ; keeps the refresh rates the user pinned.
   WriteRegStr HKCU "${PROGRAM_KEY}" "installpath" "$INSTDIR\"
   WriteRegStr HKCU "${PROGRAM_KEY}" "version" "${VERSION}"
-  WriteRegStr HKCU "${PROGRAM_KEY}" "FirstRun" "Yes"
+  ClearErrors
+  ReadRegStr $0 HKCU "${PROGRAM_KEY}" "FirstRun"
+  ${If} ${Errors}
+    WriteRegStr HKCU "${PROGRAM_KEY}" "FirstRun" "Yes"
+  ${EndIf}
   ClearErrors
   ReadRegDWORD $0 HKCU "${PROGRAM_KEY}" "Use_AltPath"
   ${If} ${Errors}
@@ -173,6 +185,56 @@ Section "Kestrelune" SectionProgram
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
 SectionEnd
 
+; KL_SAME_BYTES FILE ORIGINAL RESULT: RESULT is "same" when FILE holds exactly the bytes
+; of ORIGINAL, else "". Uses $R0 to $R4.
+!macro KL_SAME_BYTES FILE ORIGINAL RESULT
+  Push "${ORIGINAL}"
+  Push "${FILE}"
+  Call un.KlSameBytes
+  Pop ${RESULT}
+!macroend
+
+Function un.KlSameBytes
+  Pop $R0
+  Pop $R1
+  StrCpy $R3 ""
+  ClearErrors
+  FileOpen $R0 $R0 r
+  ${IfNot} ${Errors}
+    FileOpen $R1 $R1 r
+    ${IfNot} ${Errors}
+      ${Do}
+        FileReadByte $R0 $R2
+        ${If} ${Errors}
+          FileReadByte $R1 $R2
+          ${If} ${Errors}
+            StrCpy $R3 "same"
+          ${EndIf}
+          ${Break}
+        ${EndIf}
+        FileReadByte $R1 $R4
+        ${If} ${Errors}
+        ${OrIf} $R2 != $R4
+          ${Break}
+        ${EndIf}
+      ${Loop}
+      FileClose $R1
+    ${EndIf}
+    FileClose $R0
+  ${EndIf}
+  ClearErrors
+  Push $R3
+FunctionEnd
+
+; A sample profile goes only as the setup left it; one the user changed is theirs.
+!macro KL_REMOVE_SAMPLE NAME
+  File "/oname=$PLUGINSDIR\${NAME}" "Profiles\${NAME}"
+  !insertmacro KL_SAME_BYTES "$INSTDIR\Profiles\${NAME}" "$PLUGINSDIR\${NAME}" $0
+  ${If} $0 == "same"
+    Delete "$INSTDIR\Profiles\${NAME}"
+  ${EndIf}
+!macroend
+
 Function un.onInit
   !insertmacro KL_REGISTRY_VIEW
   !insertmacro KL_REFUSE_WHILE_RUNNING
@@ -191,11 +253,13 @@ Section "Uninstall"
   Delete "$INSTDIR\Help\Help.htm"
   Delete "$INSTDIR\Help\History.htm"
   RMDir "$INSTDIR\Help"
-  Delete "$INSTDIR\Profiles\${SAMPLE_1}"
-  Delete "$INSTDIR\Profiles\${SAMPLE_2}"
-  Delete "$INSTDIR\Profiles\${SAMPLE_3}"
+  InitPluginsDir
+  !insertmacro KL_REMOVE_SAMPLE "${SAMPLE_1}"
+  !insertmacro KL_REMOVE_SAMPLE "${SAMPLE_2}"
+  !insertmacro KL_REMOVE_SAMPLE "${SAMPLE_3}"
   ; Only when empty: the user's own profiles stay, as do the driver-key backups in Backup.
   RMDir "$INSTDIR\Profiles"
+  RMDir "$INSTDIR\Backup"
 
   Delete "${MENU_FOLDER}\Kestrelune.lnk"
   Delete "${MENU_FOLDER}\Kestrelune Help.lnk"
@@ -213,10 +277,10 @@ Section "Uninstall"
   ${OrIf} ${FileExists} "$INSTDIR\Backup\*.*"
     StrCpy $0 ""
     ${If} ${FileExists} "$INSTDIR\Profiles\*.*"
-      StrCpy $0 "$0$\n$INSTDIR\Profiles (the profiles you saved)"
+      StrCpy $0 "$0$\n$INSTDIR\Profiles (it holds profiles you saved or changed)"
     ${EndIf}
     ${If} ${FileExists} "$INSTDIR\Backup\*.*"
-      StrCpy $0 "$0$\n$INSTDIR\Backup (the backups of removed driver settings)"
+      StrCpy $0 "$0$\n$INSTDIR\Backup (it holds backups of removed driver settings)"
     ${EndIf}
     DetailPrint "Kept: $0"
     MessageBox MB_OK|MB_ICONINFORMATION \

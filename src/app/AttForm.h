@@ -1,6 +1,7 @@
 #pragma once
 // The warning shown before the driver's registry keys are removed. "&Yes"
-// and "&No" store the answer; the close box leaves it as it was.
+// and "&No" store the answer; the close box leaves it as it was, which the
+// main window sets to "no" before each showing.
 #include "ui/controls.h"
 
 namespace kl::app {

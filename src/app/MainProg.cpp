@@ -138,11 +138,13 @@ void TMainForm::buttonApplyClick() {
     replaceDialog(windows_.Confirmation);
     windows_.Confirmation->showModal();
     std::vector<std::string> skipped = settings::SaveAllKeys(*settingPages, kRegister, "");
-    if (ocPanel->startupLoaded()) {
+    // A page left disabled shows no clocks of the card's: what is stored
+    // stays as it is, and the user could not have changed it.
+    if (!ocPanel->startupLoaded()) {
+      skipped.push_back("the overclocking start-up settings");
+    } else if (ocPanel->filledFromCard()) {
       ocPanel->WriteStartupOverclock(ocPanel->checkRunAtStartup->checked());
       ocPanel->WriteCardType();
-    } else {
-      skipped.push_back("the overclocking start-up settings");
     }
     if (customResPage->loaded())
       customResPage->WriteCustomResolutions();
@@ -163,14 +165,18 @@ void TMainForm::buttonApplyClick() {
 void TMainForm::reportNotSaved(const std::vector<std::string>& parts) {
   if (parts.empty() || notSavedReported_) return;
   notSavedReported_ = true;
+  app().messageBox("Kestrelune could not read these settings when it started, so it did not "
+                   "save them: " + notReadText(parts),
+                   app().title(), ui::kMbOk | ui::kMbIconWarning);
+}
+
+// "A, B." and, when start-up recorded them, the errors that were the reason.
+std::string TMainForm::notReadText(const std::vector<std::string>& parts) const {
   std::string list;
   for (const std::string& part : parts) list += (list.empty() ? "" : ", ") + part;
   std::string why;
   for (const std::string& error : startupErrors_) why += "\n" + error;
-  app().messageBox("Kestrelune could not read these settings when it started, so it did not "
-                   "save them: " + list + "." +
-                       (why.empty() ? "" : "\n\nThe reason:" + why),
-                   app().title(), ui::kMbOk | ui::kMbIconWarning);
+  return list + "." + (why.empty() ? "" : "\n\nThe reason:" + why);
 }
 
 void TMainForm::buttonOKClick() {
@@ -210,7 +216,10 @@ void TMainForm::Overclock1Click() {
 
 // A confirmed removal disables the button until the next start; a removal
 // the user called off (the backup could not be written) leaves it enabled.
+// The answer counts for this showing only: closing the warning without
+// "&Yes" removes nothing, whatever was answered before.
 void TMainForm::speedClearRegClick() {
+  driverRemovalConfirmed = false;
   windows_.formAtt->showModal();
   if (!driverRemovalConfirmed) return;
   removeDriverKeys();

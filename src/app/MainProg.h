@@ -121,6 +121,8 @@ class TMainForm : public ui::Form {
   void showDriverLines();
   void startupStep(const std::function<void()>& step);
   void reportNotSaved(const std::vector<std::string>& parts);
+  std::string notReadText(const std::vector<std::string>& parts) const;
+  bool refuseIncompleteProfile();
 
   platform::Platform& platform_;
   Windows& windows_;

@@ -34,17 +34,31 @@ void TMainForm::setUpProfileDialogs() {
   SaveProfile->options.overwritePrompt = true;
 }
 
+// A profile is saved only whole. After a start-up that could not read some
+// groups, a profile without them would, once opened in a healthy run, gray
+// those groups and make the Apply after it delete their driver values; so
+// such a save is refused, each time, with the groups and the reason.
+bool TMainForm::refuseIncompleteProfile() {
+  const std::vector<std::string> missing = settings::GroupsNotLoaded(*settingPages);
+  if (missing.empty()) return false;
+  app().messageBox("Kestrelune could not read these settings when it started, so it cannot "
+                   "save a complete profile: " + notReadText(missing) +
+                       "\n\nNo profile was saved.",
+                   app().title(), ui::kMbOk | ui::kMbIconWarning);
+  return true;
+}
+
 // The main menu's save leaves the window not modified, also when cancelled;
-// a failed write ends it before that.
+// a failed write, or a refused save, ends it before that.
 void TMainForm::menuitemSaveClick() {
-  if (SaveProfile->execute())
-    reportNotSaved(settings::SaveAllKeys(*settingPages, kProfile, SaveProfile->fileName));
+  if (refuseIncompleteProfile()) return;
+  if (SaveProfile->execute()) settings::SaveAllKeys(*settingPages, kProfile, SaveProfile->fileName);
   clearModified();
 }
 
 void TMainForm::SaveProfilesystrayClick() {
-  if (SaveProfile->execute())
-    reportNotSaved(settings::SaveAllKeys(*settingPages, kProfile, SaveProfile->fileName));
+  if (refuseIncompleteProfile()) return;
+  if (SaveProfile->execute()) settings::SaveAllKeys(*settingPages, kProfile, SaveProfile->fileName);
 }
 
 // A profile is applied at once: after loading (or a cancelled dialog) the

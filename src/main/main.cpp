@@ -6,7 +6,12 @@
 #include "platform/win32/win32_platform.h"
 #include "ui/win32/win32_backend.h"
 
+// The name by which the setup and the uninstaller recognise a running
+// Kestrelune (installer/Kestrelune.nsi opens it). Held until the process ends.
+constexpr char kRunningMutex[] = "Kestrelune.Running";
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  CreateMutexA(nullptr, FALSE, kRunningMutex);
   kl::platform::Win32Platform services;
   kl::platform::Platform platform = services.view();
   kl::ui::Win32Backend backend(instance);

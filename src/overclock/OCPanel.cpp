@@ -1,5 +1,6 @@
 #include "overclock/OCPanel.h"
 
+#include <algorithm>
 #include <cmath>
 #include <initializer_list>
 #include <string>
@@ -21,10 +22,22 @@ constexpr char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr char kRunValue[] = "Kestrelune";
 constexpr char kStartupProgram[] = "OC\\StartupOverclock.exe";
 constexpr char kNoDevice[] = "Cannot connect to r6probe";
+constexpr char kNoInstallPath[] =
+    "Cannot register the start-up overclock: Kestrelune's installation folder is not "
+    "known (the value \"installpath\" of HKEY_CURRENT_USER\\Software\\Kestrelune is "
+    "missing or empty). Install Kestrelune again to set it. The start-up overclock was left "
+    "as it was.";
+constexpr char kBelowOneStep[] =
+    "A clock below one divider step cannot be programmed. The card was left as it is.";
+constexpr char kNoDefaultClock[] =
+    "The card's video BIOS gives a default clock below one divider step, so "
+    "\"Default Settings\" has nothing to program. The card was left as it is.";
 constexpr int kMaximumPosition = 200;
 
-// The readouts' design text; the bars start at 0 until the card is read.
+// The readouts' design text; the bars start at their lowest position, 1,
+// until the card is read. No position gives a feedback divider of 0.
 constexpr char kDesignCaption[] = "164.25";
+constexpr int kLowestPosition = 1;
 
 void giveHint(ui::Control& control, const std::string& hint) {
   control.setHint(hint);
@@ -42,6 +55,7 @@ ui::TrackBar& clockBar(ui::Control& parent, const std::string& name, int top, in
   auto& bar = ui::place<ui::TrackBar>(parent, name, "", {10, top, 428, height});
   bar.setTickMarks(false);
   bar.setMax(kMaximumPosition);
+  bar.setMin(kLowestPosition);
   return bar;
 }
 
@@ -178,6 +192,7 @@ void OCPanel::InitOverclockPanel() {
     try {
       if (clocks_.InitClockInfo()) {
         ShowClocks();
+        readout_ = true;
       } else {
         DisableOverclockPanel();
       }
@@ -219,9 +234,10 @@ void OCPanel::ShowClocks() {
   clockStep_ = clocks_.GetClockStep();
   labelCoreSpeed->setText(clockCaption(coreClock_));
 
-  const float minimum = clocks_.clockInfo().minimumClock;
-  int lowest = static_cast<int>(checkedDivide(minimum, clockStep_));
-  if (static_cast<float>(lowest) * clockStep_ < minimum) ++lowest;
+  // A BIOS minimum of 0 still leaves position 1 the lowest; one above the
+  // highest position is refused by the bar, which keeps its minimum.
+  const int lowest =
+      std::max(kLowestPosition, lowestSteps(clocks_.clockInfo().minimumClock, clockStep_));
 
   trackCoreSpeed->setMax(kMaximumPosition);
   trackCoreSpeed->setMin(lowest);
@@ -307,6 +323,10 @@ void OCPanel::buttApplyOCClick() {
     app_.messageBox(kNoDevice, "", ui::kMbOk);
     return;
   }
+  if (std::min(trackCoreSpeed->position(), trackMEMSpeed->position()) < kLowestPosition) {
+    app_.messageBox(kBelowOneStep, "Kestrelune", ui::kMbOk | ui::kMbIconWarning);
+    return;
+  }
   const float core = static_cast<float>(trackCoreSpeed->position()) * clockStep_;
   const float memory = static_cast<float>(trackMEMSpeed->position()) * clockStep_;
   const bool programClocks = checkapplyclock->checked();
@@ -331,6 +351,10 @@ void OCPanel::butDefaultClick() {
     return;
   }
   const int position = wholeSteps(clocks_.clockInfo().defaultClock, clockStep_);
+  if (position < kLowestPosition) {
+    app_.messageBox(kNoDefaultClock, "Kestrelune", ui::kMbOk | ui::kMbIconWarning);
+    return;
+  }
   trackCoreSpeed->setPosition(position);
   trackMEMSpeed->setPosition(position);
   trackCoreSpeedChange();
@@ -373,10 +397,16 @@ void OCPanel::WriteStartupOverclock(bool registered) {
     own.writeInteger("overclock", 0);
     return;
   }
+  // Checked before anything is written: a Run value with a relative path
+  // would start nothing, or the wrong program, at logon.
+  const std::string folder = sysinfo::GetInstallPath(platform_);
+  if (folder.empty()) throw Error(kNoInstallPath);
+  ensureOCInfoKey();
   {
     RegistryAccess run(platform_.registry, platform::kHkeyLocalMachine);
     run.openKey(kRunKey, false);
-    run.writeString(kRunValue, sysinfo::GetInstallPath(platform_) + kStartupProgram);
+    // Quoted: "C:\Program Files\..." unquoted is read as C:\Program.
+    run.writeString(kRunValue, "\"" + folder + kStartupProgram + "\"");
   }
   {
     RegistryAccess own(platform_.registry, platform::kHkeyCurrentUser);
@@ -386,6 +416,16 @@ void OCPanel::WriteStartupOverclock(bool registered) {
   writeOCInfo();
 }
 
+// The setup makes "OCInfo"; when it is gone (deleted by hand, a setup of an
+// older version) it is made again below the program's key, which the
+// installation folder just read shows to exist. The start-up program must
+// never be registered without the key it reads its settings from.
+void OCPanel::ensureOCInfoKey() {
+  RegistryAccess info(platform_.registry, platform::kHkeyCurrentUser);
+  if (!info.openKey(kOCInfoKey, true))
+    throw Error(formatMessage("Failed to set data for '%s'", "OCInfo"));
+}
+
 void OCPanel::writeOCInfo() {
   RegistryAccess info(platform_.registry, platform::kHkeyCurrentUser);
   info.openKey(kOCInfoKey, false);
@@ -393,13 +433,16 @@ void OCPanel::writeOCInfo() {
   info.writeString("Mem", labelMEMSpeed->text());
   info.writeString("Lat", std::to_string(comboLatency->itemIndex()));
   info.writeString("Tim", std::to_string(comboTimings->itemIndex()));
+  // A list that shows no preset has nothing to apply at logon.
+  const bool timing = checkapplytiming->checked() && comboTimings->itemIndex() >= 0;
+  const bool latency = checkapplylatency->checked() && comboLatency->itemIndex() >= 0;
   if (check8500OC->checked()) {
     info.writeString("Card", "7500/8500");
     info.writeInteger("apply_tim", 0);
     info.writeInteger("apply_lat", 0);
   } else {
-    info.writeInteger("apply_tim", checkapplytiming->checked() ? 1 : 0);
-    info.writeInteger("apply_lat", checkapplylatency->checked() ? 1 : 0);
+    info.writeInteger("apply_tim", timing ? 1 : 0);
+    info.writeInteger("apply_lat", latency ? 1 : 0);
     info.writeString("Card", "non 7500/8500");
   }
 }

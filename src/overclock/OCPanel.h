@@ -37,10 +37,17 @@ class OCPanel {
   // page's state. A missing program key does not stop it: both boxes are
   // then unchecked and nothing could be written.
   bool startupLoaded() const { return startupLoaded_; }
+  // True when start-up filled the page from the card. A page left disabled
+  // (no device, no clock data) shows its design captions, so Apply keeps the
+  // stored start-up overclock ("overclock", "8500", the Run value and OCInfo)
+  // exactly as it is instead of writing them.
+  bool filledFromCard() const { return readout_; }
 
   // Apply: registers the start-up overclock (the Run value, "overclock" = 1
   // and the "OCInfo" values) or removes it (the Run value deleted,
   // "overclock" = 0). A registry error ends it and is raised to the caller.
+  // Registering raises before it writes anything when the installation
+  // folder is unknown, and makes "OCInfo" when it is missing.
   void WriteStartupOverclock(bool registered);
   // Apply: "8500" from check8500OC; a failure is reported in a message box
   // and Apply goes on.
@@ -109,6 +116,7 @@ class OCPanel {
   void trackChange(ui::TrackBar& moved, ui::Label& movedLabel, ui::TrackBar& other,
                    ui::Label& otherLabel);
   void readStartupFlag(const char* value, ui::CheckBox& box);
+  void ensureOCInfoKey();
   void writeOCInfo();
   void removeRunValue();
   void modified();
@@ -122,6 +130,7 @@ class OCPanel {
   float clockStep_ = 0;
   bool pending_ = false;
   bool startupLoaded_ = false;
+  bool readout_ = false;
 };
 
 // The clock as the page shows it: two decimals and a point, whatever the

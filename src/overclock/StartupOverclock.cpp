@@ -73,8 +73,10 @@ double parseClock(const std::string& text) {
   return value;
 }
 
-// "0".."count-1" as the index it names.
-int parsePreset(const std::string& text, int count) {
+// "0".."count-1" as the index it names; "-1", the list showing no preset,
+// as none: the rest is programmed all the same.
+std::optional<int> parsePreset(const std::string& text, int count) {
+  if (text == "-1") return std::nullopt;
   for (int i = 0; i < count; ++i)
     if (text == std::to_string(i)) return i;
   throw Refused{StartupExit::UnknownValue};
@@ -96,7 +98,10 @@ StoredOverclock readStoredOverclock(platform::Platform& platform) {
   stored.asynchronousCard = card == "7500/8500";
   if (applyTiming) stored.timing = parsePreset(timing, 3);
   // The list shows "Medium" first: its index 0 is latency preset 1.
-  if (applyLatency) stored.latency = parsePreset(latency, 2) == 0 ? kLatencyMedium : kLatencyFast;
+  if (applyLatency) {
+    if (const std::optional<int> shown = parsePreset(latency, 2))
+      stored.latency = *shown == 0 ? kLatencyMedium : kLatencyFast;
+  }
   return stored;
 }
 

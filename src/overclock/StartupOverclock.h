@@ -16,7 +16,8 @@
 //   "Lat"          text, latency "0" Medium, "1" Fast
 //   "apply_tim", "apply_lat"  DWORD 0 or 1: program "Tim", "Lat"
 // "Tim" and "Lat" must be present always; their content is checked only
-// when they are to be applied (the program writes "-1" for "no preset").
+// when they are to be applied. "-1" (the program's "no preset") skips that
+// preset, and the clocks and the other preset are programmed.
 #include "platform/platform.h"
 
 namespace kl::overclock {

@@ -101,6 +101,11 @@ int wholeSteps(float clock, float step) {
   return static_cast<int>(std::floor(steps + std::fabs(steps) * kAllowance));
 }
 
+int lowestSteps(float clock, float step) {
+  const double steps = checkedDivide(clock, step);
+  return static_cast<int>(std::ceil(steps - std::fabs(steps) * kAllowance));
+}
+
 bool ClockProgrammer::InitClockInfo() {
   if (!probe_.OpenProbe()) return false;
   const std::uint32_t header = probe_.ReadBiosDword(kBiosHeaderPointer) & 0xFFFF;
@@ -141,6 +146,8 @@ void ClockProgrammer::SetClocks(float core, float memory, bool synchronous) {
   const std::uint32_t source = synchronous ? kSourceSynchronous : kSourceAsynchronous;
   const std::uint32_t nc = divider(core, r, info_.referenceFrequency);
   const std::uint32_t nm = divider(memory, r, info_.referenceFrequency);
+  if (nc == 0 || nm == 0)
+    throw Error("Cannot program the card: a clock below one divider step would stop it");
   requireWritten(probe_.WritePllRegister(kPllDividers, kDividerMask, nc << 16 | nm << 8),
                  Space::Pll, kPllDividers);
   requireWritten(probe_.WritePllRegister(kPllClockSource, kSourceMask, source), Space::Pll,

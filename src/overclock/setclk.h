@@ -21,6 +21,11 @@ float checkedDivide(float x, float y);
 // single quotient is 45.9999962). Raises as checkedDivide does.
 int wholeSteps(float clock, float step);
 
+// The first whole number of steps whose clock is not below `clock`, with the
+// same allowance: 172.80 MHz at 1.80 MHz a step is 96 steps, not 97.
+// Raises as checkedDivide does.
+int lowestSteps(float clock, float step);
+
 // From the video BIOS; all 0 until the first successful InitClockInfo.
 struct ClockInfo {
   float referenceFrequency = 0;  // MHz, Fref
@@ -57,7 +62,9 @@ class ClockProgrammer {
   // Programs the dividers for the clocks (in synchronous mode the memory
   // clock is the core clock), then the core clock source. A clock that is a
   // whole number of steps gives exactly that divider; one between two steps
-  // gives the lower. The reference divider is never changed. A write the
+  // gives the lower. The reference divider is never changed. A clock below
+  // one step (a feedback divider of 0, which stops the clock) raises kl::Error
+  // before anything is written. A write the
   // device refuses raises kl::Error "Cannot program the card: r6probe
   // refused the write to PLL register 0x0A" (or 0x0D, or "register 0x0144"
   // and "register 0x0154" for the presets) and nothing after it is written.

@@ -97,15 +97,16 @@ std::vector<std::string> SaveAllKeys(SettingPages& pages, const std::string& mod
                                             SaveOpenGLKeys,        SaveOpenGLPrivateKeys,
                                             SaveDVDKeys,           SaveDesktopKeys,
                                             SaveDriverTabKeys};
-  std::vector<std::string> skipped;
-  for (std::size_t i = 0; i < kGroupCount; ++i) {
-    const auto g = static_cast<Group>(i);
-    if (pages.loaded(g))
-      inOrder[i](pages, mode, fileName);
-    else
-      skipped.push_back(shownName(g));
-  }
-  return skipped;
+  for (std::size_t i = 0; i < kGroupCount; ++i)
+    if (pages.loaded(static_cast<Group>(i))) inOrder[i](pages, mode, fileName);
+  return GroupsNotLoaded(pages);
+}
+
+std::vector<std::string> GroupsNotLoaded(SettingPages& pages) {
+  std::vector<std::string> missing;
+  for (std::size_t i = 0; i < kGroupCount; ++i)
+    if (!pages.loaded(static_cast<Group>(i))) missing.push_back(shownName(static_cast<Group>(i)));
+  return missing;
 }
 
 void LoadAllKeys(SettingPages& pages, const std::string& mode, const std::string& fileName) {

@@ -42,6 +42,8 @@ void CreateAllKeys(SettingPages& pages);
 // overwrite what it never read.
 std::vector<std::string> SaveAllKeys(SettingPages& pages, const std::string& mode,
                                      const std::string& fileName);
+// The shown names of the groups that no load has completed, in order.
+std::vector<std::string> GroupsNotLoaded(SettingPages& pages);
 void LoadAllKeys(SettingPages& pages, const std::string& mode, const std::string& fileName);
 // Opening a profile loads OpenGL Private after Windows GUI.
 void LoadAllKeysFromProfile(SettingPages& pages, const std::string& fileName);

@@ -82,12 +82,18 @@ std::string head(const std::string& text, char marker) {
   return text.substr(0, at - 1);
 }
 
-// "CPU Name" less its clock figure: everything in front of the two
-// characters before the first "0" (the first p - 3 characters).
+// "CPU Name" less its clock figure or rating: a last word that starts with
+// a digit ("2.40GHz", "2.53GHz", "2000+") is dropped with the blanks in front
+// of it. A name without such a word is kept whole.
 std::string cpuName(const std::string& text) {
-  const auto at = text.find('0');
-  if (at == std::string::npos || at < 3) return std::string();
-  return text.substr(0, at - 2);
+  const auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
+  std::size_t end = text.size();
+  while (end > 0 && isBlank(text[end - 1])) --end;
+  std::size_t word = end;
+  while (word > 0 && !isBlank(text[word - 1])) --word;
+  if (word == end || text[word] < '0' || text[word] > '9') return text.substr(0, end);
+  while (word > 0 && isBlank(text[word - 1])) --word;
+  return text.substr(0, word);
 }
 
 // A whole number in 32 bits: an optional sign and at least one digit,

@@ -448,9 +448,11 @@ void addOtherReaders(std::vector<Reader>& readers) {
   readers.push_back(sysInfoText(memory, "Type", "labelamountmem", [](Kind) { return "text 64"; }));
   readers.push_back(sysInfoText(memory, "Size", "labelamountmem",
                                 [](Kind) { return "text DDR SGRAM"; }));
-  // The name is the text in front of its clock figure, found by its first "0".
-  readers.push_back(
-      sysInfoText(cpu, "CPU Name", "labelCPUid", [](Kind) { return "text Cannot detect"; }));
+  // The name less a last word that starts with a digit (its clock figure):
+  // "1" and the long run of sevens are all clock figure.
+  readers.push_back(sysInfoText(cpu, "CPU Name", "labelCPUid", [](Kind kind) {
+    return kind == Kind::NoNumber ? "text garbage" : "text Cannot detect";
+  }));
   // An extension whose value cannot be read is not listed.
   for (const char* extension : {"SSE", "SSE2", "3DNow", "MMX"})
     readers.push_back(sysInfoText(cpu, extension, "labelSupModes", [extension](Kind) {

@@ -20,9 +20,12 @@ namespace user = ui::user;
 
 class MainWindow : public ::testing::Test {
  protected:
+  // A PC with the r6probe driver running, so the overclocking page is
+  // filled from the card.
   void SetUp() override {
     testing::seedXpRadeon(sim_);
     testing::seedFixedModes(sim_);
+    sim_.device.installCard(platform::catalogueCard(platform::CatalogueCard::Radeon8500));
   }
 
   TMainForm& start() {
@@ -219,13 +222,68 @@ TEST_F(MainWindow, MousePressesMarkModifiedButTheSpaceBarDoesNot) {
   EXPECT_FALSE(box.checked());
 }
 
+// The sections of a REGEDIT4 snapshot whose key starts with `prefix`.
+std::string sectionsOf(const std::string& snapshot, const std::string& prefix) {
+  std::istringstream in(snapshot);
+  std::string line, kept;
+  bool keep = false;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line[0] == '[') keep = line.compare(1, prefix.size(), prefix) == 0;
+    if (keep) kept += line + "\n";
+  }
+  return kept;
+}
+
+// Start-up could not read the card (the driver not running, or a BIOS
+// without clock data), so the page shows its design captions: Apply then
+// leaves the stored start-up overclock exactly as it was.
+void expectStoredStartupOverclockKept(TMainForm& form, platform::MemoryRegistry& registry) {
+  const auto stored = [&registry] {
+    const std::string all = registry.saveRegedit4();
+    return sectionsOf(all, "HKEY_CURRENT_USER\\Software\\Kestrelune") +
+           sectionsOf(all, "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run");
+  };
+  const std::string before = stored();
+  EXPECT_NE(std::string::npos, before.find("\"Core\"=\"202.50\""));
+  EXPECT_FALSE(form.ocPanel->checkRunAtStartup->enabled());
+  user::press(*form.settingPages->directX.checkEnableTruForm);
+  user::press(*form.buttonApply);
+  EXPECT_FALSE(form.settingsModified);
+  EXPECT_EQ(before, stored());
+}
+
 TEST_F(MainWindow, WithoutTheHardwareDeviceTheOverclockingControlsAreDisabled) {
+  sim_.device.removeCard();
   TMainForm& form = start();
   for (ui::CheckBox* box :
        {form.ocPanel->checkSync, form.ocPanel->check8500OC, form.ocPanel->checkRunAtStartup})
     EXPECT_FALSE(box->enabled()) << box->name();
   user::press(*form.ocPanel->checkRunAtStartup);
   EXPECT_FALSE(form.settingsModified);
+}
+
+constexpr char kStoredStartupOverclock[] =
+    "REGEDIT4\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run]\n"
+    "\"Kestrelune\"=\"\\\"C:\\\\Kestrelune\\\\OC\\\\StartupOverclock.exe\\\"\"\n"
+    "[HKEY_CURRENT_USER\\Software\\Kestrelune]\n\"overclock\"=dword:00000001\n"
+    "\"8500\"=dword:00000001\n\"installpath\"=\"C:\\\\Kestrelune\\\\\"\n"
+    "[HKEY_CURRENT_USER\\Software\\Kestrelune\\OCInfo]\n\"Core\"=\"202.50\"\n\"Mem\"=\"202.50\"\n"
+    "\"Lat\"=\"0\"\n\"Tim\"=\"2\"\n\"Card\"=\"non 7500/8500\"\n\"apply_tim\"=dword:00000001\n"
+    "\"apply_lat\"=dword:00000001\n";
+
+TEST_F(MainWindow, ApplyWithoutTheHardwareDeviceKeepsTheStoredStartupOverclock) {
+  sim_.registry.loadRegedit4(kStoredStartupOverclock);
+  sim_.device.removeCard();
+  backend_.onModal("Confirmation", [](ui::Form& d) { user::closeBox(d); });
+  expectStoredStartupOverclockKept(start(), sim_.registry);
+  EXPECT_TRUE(backend_.messages().empty());  // the page was disabled: nothing to tell
+}
+
+TEST_F(MainWindow, ApplyOnACardWithoutClockDataKeepsTheStoredStartupOverclock) {
+  sim_.registry.loadRegedit4(kStoredStartupOverclock);
+  sim_.device.installCard(platform::catalogueCard(platform::CatalogueCard::NoBiosClockData));
+  backend_.onModal("Confirmation", [](ui::Form& d) { user::closeBox(d); });
+  expectStoredStartupOverclockKept(start(), sim_.registry);
 }
 
 TEST_F(MainWindow, FocusOnValueControlsMarksModified) {

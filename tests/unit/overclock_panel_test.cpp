@@ -175,6 +175,35 @@ TEST_F(OverclockPage, ReadoutEdgeCases) {
   startWith(TestCard().timing(0x140528FF).latency(0x55554354));
   EXPECT_EQ(-1, page_.comboTimings->itemIndex());
   EXPECT_EQ(1, page_.comboLatency->itemIndex());  // anything but Medium shows "Fast"
+  // 172.80 MHz is 96 steps of 1.80 MHz, though in single precision 96 steps
+  // come out a hair above it.
+  startWith(TestCard().fref(2700).r(15).minimum(17280));
+  EXPECT_EQ(96, page_.trackCoreSpeed->min());
+}
+
+// No position gives a feedback divider of 0, which would stop the clock: a
+// BIOS minimum of 0, or one the bar refuses (above 200 steps), leaves the
+// lowest position at 1, and a default clock below one step is refused.
+TEST_F(OverclockPage, TheCardIsNeverProgrammedWithADividerOfZero) {
+  for (std::uint16_t minimum : {std::uint16_t{0}, std::uint16_t{50000}}) {
+    startWith(TestCard().minimum(minimum));
+    user::drag(*page_.trackCoreSpeed, 0);
+    user::drag(*page_.trackMEMSpeed, 0);
+    EXPECT_EQ(1, page_.trackCoreSpeed->position()) << minimum;
+    user::press(*page_.buttApplyOC);
+    EXPECT_EQ(0x0001010Cu, dividers()) << minimum;
+  }
+  startWith(TestCard().defaultClock(0));
+  sim_.device.clearRequests();
+  user::press(*page_.butDefault);
+  ASSERT_EQ(1u, backend_.messages().size());
+  EXPECT_EQ("The card's video BIOS gives a default clock below one divider step, so \"Default "
+            "Settings\" has nothing to program. The card was left as it is.",
+            backend_.messages()[0].text);
+  EXPECT_FALSE(registersWritten());
+  EXPECT_TRUE(testing::requestsOf(sim_.device, protocol::kWritePllRegister).empty());
+  EXPECT_EQ(73, page_.trackCoreSpeed->position());
+  EXPECT_EQ(0, sim_.device.openHandles());
 }
 
 TEST_F(OverclockPage, CaptionsUseAPointAndTwoDecimals) {
@@ -427,12 +456,17 @@ TEST_F(OverclockPage, ActionsWithoutTheDeviceSayWhy) {
   EXPECT_EQ(1, modified_);  // the press on "Default Settings" only
 }
 
+// A card whose reference divider reads 0 would take feedback dividers of 0,
+// which stop its clocks: refused before anything is written.
 TEST_F(OverclockPage, AFailedReadoutInAnActionIsShownAndClosesTheDevice) {
   startWith(TestCard());
   sim_.device.installCard(shelf_.make(TestCard().r(0)));
   user::press(*page_.buttApplyOC);
   ASSERT_EQ(1u, backend_.messages().size());
-  EXPECT_EQ("Floating point division by zero", backend_.messages()[0].text);
+  EXPECT_EQ("Cannot program the card: a clock below one divider step would stop it",
+            backend_.messages()[0].text);
+  EXPECT_FALSE(registersWritten());
+  EXPECT_TRUE(testing::requestsOf(sim_.device, protocol::kWritePllRegister).empty());
   EXPECT_EQ(0, sim_.device.openHandles());
   EXPECT_EQ(0, modified_);
 }
@@ -463,7 +497,7 @@ TEST_F(OverclockPage, StartupOverclockIsRegisteredWithItsValues) {
   user::pick(*page_.comboTimings, 1);
   user::press(*page_.checkapplytiming);
   page_.WriteStartupOverclock(true);
-  EXPECT_EQ("C:\\Program Files\\Kestrelune\\OC\\StartupOverclock.exe", runValue());
+  EXPECT_EQ("\"C:\\Program Files\\Kestrelune\\OC\\StartupOverclock.exe\"", runValue());
   EXPECT_EQ("1", own("overclock"));
   EXPECT_EQ("202.50", ocInfo("Core"));
   EXPECT_EQ("202.50", ocInfo("Mem"));
@@ -478,6 +512,41 @@ TEST_F(OverclockPage, StartupOverclockIsRegisteredWithItsValues) {
   EXPECT_EQ("7500/8500", ocInfo("Card"));
   EXPECT_EQ("0", ocInfo("apply_tim"));
   EXPECT_EQ("0", ocInfo("apply_lat"));
+}
+
+// A list that shows no preset has none to apply at logon, whatever its box.
+TEST_F(OverclockPage, APresetListShowingNothingIsNotAppliedAtStartup) {
+  startWith(TestCard().timing(0x140528FF));
+  user::press(*page_.checkapplytiming);
+  user::press(*page_.checkapplylatency);
+  page_.WriteStartupOverclock(true);
+  EXPECT_EQ("-1", ocInfo("Tim"));
+  EXPECT_EQ("0", ocInfo("apply_tim"));
+  EXPECT_EQ("1", ocInfo("apply_lat"));
+}
+
+// The Run value is never relative: without the installation folder nothing
+// at all is written. A missing "OCInfo" is made again, so the program
+// registered always finds its settings.
+TEST_F(OverclockPage, TheStartupOverclockIsRegisteredOnlyWithAFolderAndItsSettingsKey) {
+  startWith(TestCard());
+  for (const char* installpath : {"\"installpath\"=-\n", "\"installpath\"=\"\"\n"}) {
+    sim_.registry.loadRegedit4(testing::programKeyRegedit(installpath));
+    const std::string before = sim_.registry.saveRegedit4();
+    EXPECT_EQ("Cannot register the start-up overclock: Kestrelune's installation folder is not "
+              "known (the value \"installpath\" of HKEY_CURRENT_USER\\Software\\Kestrelune is "
+              "missing or empty). Install Kestrelune again to set it. The start-up overclock was "
+              "left as it was.",
+              errorOf([&] { page_.WriteStartupOverclock(true); }));
+    EXPECT_EQ(before, sim_.registry.saveRegedit4());
+  }
+  sim_.registry.loadRegedit4(
+      testing::programKeyRegedit("\"installpath\"=\"C:\\\\Kestrelune\\\\\"\n") +
+      "[-HKEY_CURRENT_USER\\Software\\Kestrelune\\OCInfo]\n");
+  page_.WriteStartupOverclock(true);
+  EXPECT_EQ("\"C:\\Kestrelune\\OC\\StartupOverclock.exe\"", runValue());
+  EXPECT_EQ("164.25", ocInfo("Core"));
+  EXPECT_EQ("non 7500/8500", ocInfo("Card"));
 }
 
 // Each write in turn fails: the error names the value of that place, and

@@ -206,6 +206,25 @@ TEST_F(Shell, TheWarningDecidesTheRemoval) {
   std::filesystem::remove_all(folder);
 }
 
+// The answer holds for one showing: a removal called off after "&Yes" (the
+// backup failed, "Remove them anyway?" answered No) does not turn the next
+// warning, closed with its close box, into a removal.
+TEST_F(Shell, AWarningClosedWithoutYesRemovesNothingWhateverWasAnsweredBefore) {
+  sim_.registry.loadRegedit4(testing::programKeyRegedit("\"installpath\"=-\n"));
+  ui::SpeedButton& button = *form_->sysInfoPage->speedclearreg;
+  backend_.onModal("formAtt", [](ui::Form& f) { f.userKeyEnter(); });
+  backend_.answerMessage(ui::kIdNo);
+  button.userClick();
+  ASSERT_EQ(1u, backend_.messages().size());  // "Remove them anyway?"
+  EXPECT_TRUE(keyExists("SOFTWARE\\ATI Technologies"));
+  backend_.onModal("formAtt", [](ui::Form& f) { user::closeBox(f); });
+  button.userClick();
+  EXPECT_TRUE(keyExists("SOFTWARE\\ATI Technologies"));
+  EXPECT_EQ(1u, backend_.messages().size());
+  EXPECT_FALSE(form_->driverRemovalConfirmed);
+  EXPECT_TRUE(button.enabled());
+}
+
 // A resident program: a hundred saving Applies and a hundred About windows
 // leave as many windows and timers as the first of each, and the idle
 // program runs no timer at all.

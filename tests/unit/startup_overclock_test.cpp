@@ -113,7 +113,6 @@ TEST_F(StartupOverclock, DamagedValuesProgramNothing) {
       {"Mem below one step", "\"Mem\"=\"1.00\"\n", StartupExit::ClockOutOfRange},
       {"Mem huge", "\"Mem\"=\"99999999999999999999999\"\n", StartupExit::ClockOutOfRange},
       {"unknown timing", "\"Tim\"=\"3\"\n", StartupExit::UnknownValue},
-      {"no timing to apply", "\"Tim\"=\"-1\"\n", StartupExit::UnknownValue},
       {"unknown latency", "\"Lat\"=\"2\"\n", StartupExit::UnknownValue},
       {"unknown card", "\"Card\"=\"8500\"\n", StartupExit::UnknownValue},
       {"apply_lat neither 0 nor 1", "\"apply_lat\"=dword:00000002\n", StartupExit::UnknownValue},
@@ -148,6 +147,23 @@ TEST_F(StartupOverclock, MissingKeyDeviceOrClockDataProgramNothing) {
     EXPECT_EQ(StartupExit::NoClockData, run());
     EXPECT_FALSE(cardWritten());
   }
+}
+
+// "-1" is the panel's "no preset": with it to apply, the clocks and the
+// other preset are programmed all the same.
+TEST_F(StartupOverclock, APresetOfMinusOneIsSkippedAndTheRestProgrammed) {
+  card(TestCard().source(2).c(111).m(89));
+  store("\"Tim\"=\"-1\"\n");
+  EXPECT_EQ(StartupExit::Programmed, run());
+  EXPECT_EQ(0x005A5A0Cu, pll(sim_.device, 0x0A) & 0x00FFFFFF);
+  EXPECT_EQ(0x306Au, mmio(sim_.device, 0x0144) & 0xF0FF);  // as powered on
+  EXPECT_EQ(0x44334244u, mmio(sim_.device, 0x0154));       // "0" Medium
+
+  card(TestCard().latency(0x12345678));
+  store("\"Lat\"=\"-1\"\n");
+  EXPECT_EQ(StartupExit::Programmed, run());
+  EXPECT_EQ(0x206Au, mmio(sim_.device, 0x0144) & 0xF0FF);  // "2" Fast
+  EXPECT_EQ(0x12345678u, mmio(sim_.device, 0x0154));
 }
 
 TEST_F(StartupOverclock, UnusedPresetsNeedNoValidContent) {
