@@ -163,7 +163,7 @@ TEST_F(Overclocking, TheStartupOptionIsStoredAndStartupOverclockReappliesItOnAFr
   applyAll(program, main);
 
   const std::string installPath = "C:\\Program Files\\Kestrelune\\";
-  EXPECT_EQ(textValue(installPath + "OC\\StartupOverclock.exe"),
+  EXPECT_EQ(textValue("\"" + installPath + "OC\\StartupOverclock.exe\""),
             valueOf(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run",
                     "Kestrelune"));
   EXPECT_EQ(dwordValue(1), valueOf(HKEY_CURRENT_USER, "Software\\Kestrelune", "overclock"));
@@ -316,6 +316,79 @@ TEST_F(Overclocking, WithoutTheDeviceOrWithUnusableClockDataThePageStartsDisable
     EXPECT_EQ(nullptr, windowShowing(program, "Cannot connect to r6probe", main));
     EXPECT_TRUE(closeProgram(program, main));
   }
+}
+
+constexpr char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr char kOCInfo[] = "Software\\Kestrelune\\OCInfo";
+
+// The start-up overclock a user chose once: 202.50 MHz, registered.
+void storeChosenStartupOverclock() {
+  setText(HKEY_CURRENT_USER, kOCInfo, "Core", "202.50");
+  setText(HKEY_CURRENT_USER, kOCInfo, "Mem", "202.50");
+  setText(HKEY_CURRENT_USER, kOCInfo, "Lat", "0");
+  setText(HKEY_CURRENT_USER, kOCInfo, "Tim", "2");
+  setRaw(HKEY_CURRENT_USER, kOCInfo, "apply_tim", REG_DWORD, {1, 0, 0, 0});
+  setRaw(HKEY_CURRENT_USER, kOCInfo, "apply_lat", REG_DWORD, {1, 0, 0, 0});
+  setText(HKEY_CURRENT_USER, kOCInfo, "Card", "non 7500/8500");
+  setRaw(HKEY_CURRENT_USER, "Software\\Kestrelune", "overclock", REG_DWORD, {1, 0, 0, 0});
+  setText(HKEY_LOCAL_MACHINE, kRunKey, "Kestrelune",
+          "\"C:\\Program Files\\Kestrelune\\OC\\StartupOverclock.exe\"");
+}
+
+std::string storedStartupOverclock() {
+  return snapshot(HKEY_CURRENT_USER, kOCInfo) + snapshot(HKEY_LOCAL_MACHINE, kRunKey) +
+         valueOf(HKEY_CURRENT_USER, "Software\\Kestrelune", "overclock") + "|" +
+         valueOf(HKEY_CURRENT_USER, "Software\\Kestrelune", "8500");
+}
+
+// A page that start-up could not fill from the card shows its design clocks:
+// an Apply for a Direct3D setting leaves the chosen start-up overclock alone.
+TEST_F(Overclocking, ApplyWithAPageNotFilledFromTheCardKeepsTheStoredStartupOverclock) {
+  for (const char* card : {"", "r8500-nobios"}) {
+    SCOPED_TRACE(*card ? card : "no driver");
+    ASSERT_TRUE(*card ? startDriverWithCard(card) : stopDriver());
+    storeChosenStartupOverclock();
+    const std::string before = storedStartupOverclock();
+    Kestrelune program("winxp");
+    HWND main = program.waitWindow("Kestrelune");
+    ASSERT_NE(nullptr, main);
+    program.clickTab(findControl(main, "TabPages"), 1);
+    HWND vsync = findControl(main, "checkVSync");
+    click(vsync);
+    ASSERT_TRUE(waitFor([&] { return textOf(main) == "Kestrelune *"; }));
+    applyAll(program, main);
+    EXPECT_EQ(before, storedStartupOverclock());
+    EXPECT_TRUE(closeProgram(program, main));
+    SeededMachine::get().restore();
+  }
+}
+
+// Without the installation folder the Run value would be a relative path:
+// Apply says so and registers nothing.
+TEST_F(Overclocking, WithoutAnInstallationFolderApplyRegistersNoStartupOverclock) {
+  setText(HKEY_CURRENT_USER, "Software\\Kestrelune", "installpath", "");
+  const std::string before = storedStartupOverclock();
+  Kestrelune program("winxp");
+  HWND main = openPage(program);
+  ASSERT_NE(nullptr, main);
+  HWND startup = findControl(main, "checkRunAtStartup");
+  click(startup);
+  ASSERT_TRUE(waitFor([&] { return SendMessageA(startup, BM_GETCHECK, 0, 0) == BST_CHECKED; }));
+  click(findControl(main, "buttonApply"));
+  HWND progress = program.waitWindow("Saving Configuration...");
+  ASSERT_NE(nullptr, progress);
+  HWND ok = findControl(progress, "butOk");
+  ASSERT_TRUE(waitFor([&] { return IsWindowEnabled(ok) != FALSE; }, 10000ms));
+  ASSERT_TRUE(clickUntilGone(progress, ok));
+  EXPECT_TRUE(answerMessage(program, main,
+                            "Cannot register the start-up overclock: Kestrelune's installation "
+                            "folder is not known (the value \"installpath\" of "
+                            "HKEY_CURRENT_USER\\Software\\Kestrelune is missing or empty). "
+                            "Install Kestrelune again to set it. The start-up overclock was "
+                            "left as it was.",
+                            "Kestrelune"));
+  EXPECT_EQ(before, storedStartupOverclock());
+  EXPECT_TRUE(closeProgram(program, main));
 }
 
 }  // namespace

@@ -268,6 +268,39 @@ TEST_F(EndToEnd, ClearDriverFromRegistryNoRemovesNothing) {
   EXPECT_TRUE(IsWindowEnabled(run.control("speedclearreg")));
 }
 
+// "&Yes", then "No" to "Remove them anyway?" when the backup fails: the next
+// warning, closed with its close box, removes nothing either.
+TEST_F(EndToEnd, AWarningClosedWithoutYesRemovesNothingAfterACalledOffRemoval) {
+  GuidKeyGuard guard;
+  setText(HKEY_CURRENT_USER, "Software\\Kestrelune", "installpath", "");
+  const auto state = [&] {
+    return snapshot(HKEY_LOCAL_MACHINE, driverKey()) +
+           snapshot(HKEY_LOCAL_MACHINE, "SOFTWARE\\ATI Technologies");
+  };
+  Running run;
+  ASSERT_NE(nullptr, run.main) << noMainWindow(run);
+  settle(run.main);
+  const std::string before = state();
+  HWND warning = openRemovalWarning(run);
+  ASSERT_NE(nullptr, warning);
+  click(findControl(warning, "Button1"));  // "&Yes"
+  HWND box = waitMessageBox(run.pid());
+  ASSERT_NE(nullptr, box);
+  EXPECT_NE(std::string::npos, childTexts(box).find("Remove them anyway?"));
+  ASSERT_TRUE(answerBox(box, "&No") || answerBox(box, "No")) << childTexts(box);
+  settle(run.main);
+  EXPECT_EQ(before, state());
+
+  warning = openRemovalWarning(run);
+  ASSERT_NE(nullptr, warning);
+  PostMessageA(warning, WM_SYSCOMMAND, SC_CLOSE, 0);  // what its close box sends
+  ASSERT_TRUE(waitFor([&] { return !IsWindowVisible(warning); }));
+  settle(run.main);
+  EXPECT_EQ(nullptr, messageBox(run.pid()));
+  EXPECT_EQ(before, state());
+  EXPECT_TRUE(IsWindowEnabled(run.control("speedclearreg")));
+}
+
 TEST_F(EndToEnd, ClearDriverFromRegistryYesRemovesTheKeysAfterBackingThemUp) {
   GuidKeyGuard guard;
   const std::string driver = driverKey();

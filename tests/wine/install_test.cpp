@@ -68,5 +68,54 @@ TEST_F(Installed, ASampleProfileOpenedByItsNameFromTheProfilesFolderApplies) {
   EXPECT_TRUE(kestrelune.ended());
 }
 
+// Run after a reinstall (tests/wine/installer.sh): the first start after it
+// is no first run, so the refresh rates the user pinned stay as they are.
+TEST_F(Installed, AfterAReinstallThePinnedRefreshRatesStay) {
+  ASSERT_EQ("No", programText("FirstRun"));
+  const std::string driver = driverKey();
+  const std::vector<BYTE> pins = {0x06, 0x40, 0x04, 0x80, 0, 0, 0, 0x60};
+  for (const char* name : {"DALRestrictedModesBCD", "DALRestrictedModesBCD1"})
+    setRaw(HKEY_LOCAL_MACHINE, driver, name, REG_BINARY, pins);
+  const std::string before = valueOf(HKEY_LOCAL_MACHINE, driver, "DALRestrictedModesBCD");
+  Kestrelune kestrelune("winxp");
+  HWND main = kestrelune.waitWindow("Kestrelune");
+  ASSERT_NE(nullptr, main);
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(kestrelune.ended());
+  EXPECT_EQ("No", programText("FirstRun"));
+  for (const char* name : {"DALRestrictedModesBCD", "DALRestrictedModesBCD1"})
+    EXPECT_EQ(before, valueOf(HKEY_LOCAL_MACHINE, driver, name)) << name;
+}
+
+// The setup (KL_SETUP, run silently) recognises Kestrelune by its mutex: a
+// window of another program with the same class does not stop it, the
+// running program does (exit code 2).
+TEST_F(Installed, TheSetupRefusesOnlyWhileKestreluneRuns) {
+  const char* setup = std::getenv("KL_SETUP");
+  ASSERT_NE(nullptr, setup) << "KL_SETUP must name the setup program";
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "TMainForm";
+  ASSERT_NE(0, RegisterClassA(&wc));
+  HWND other = CreateWindowA("TMainForm", "Another program", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
+                             nullptr, nullptr, wc.hInstance, nullptr);
+  ASSERT_NE(nullptr, other);
+  const RunResult beside = runProgram("\"" + std::string(setup) + "\" /S", 180000ms);
+  EXPECT_TRUE(beside.ended);
+  EXPECT_EQ(0u, beside.exitCode) << beside.output;
+  DestroyWindow(other);
+  UnregisterClassA("TMainForm", wc.hInstance);
+
+  Kestrelune kestrelune("winxp");
+  HWND main = kestrelune.waitWindow("Kestrelune");
+  ASSERT_NE(nullptr, main);
+  const RunResult refused = runProgram("\"" + std::string(setup) + "\" /S", 180000ms);
+  EXPECT_TRUE(refused.ended);
+  EXPECT_EQ(2u, refused.exitCode) << refused.output;
+  PostMessageA(main, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(kestrelune.ended());
+}
+
 }  // namespace
 }  // namespace kl::e2e

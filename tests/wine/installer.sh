@@ -106,7 +106,8 @@ kl_inst_values_of_user() {
   kl_inst_values "$kl_program_key\\OCInfo" | sed 's/^/OCInfo\\/'
 }
 
-# A user's values survive a reinstall; the installer's own are written afresh.
+# A user's values survive a reinstall, "FirstRun" among them (so the pinned refresh rates
+# stay); the installer's own are written afresh.
 kl_inst_reinstall_keeps_user_values() {
   local key=$kl_program_key
   kl_wine_run reg add "$key" /v overclock /t REG_DWORD /d 1 /f >/dev/null &&
@@ -119,7 +120,7 @@ kl_inst_reinstall_keeps_user_values() {
     kl_wine_run reg add "$key\\OCInfo" /v apply_tim /t REG_DWORD /d 1 /f >/dev/null || return 1
   kl_wine_install "$kl_setup64" || return 1
   kl_inst_expect "the program key after a reinstall" "$(kl_inst_values_of_user)" "$(printf '%s\n' \
-    '8500|REG_DWORD|0x1' 'AlternativePath|REG_SZ|System\Alt\0000' 'FirstRun|REG_SZ|Yes' \
+    '8500|REG_DWORD|0x1' 'AlternativePath|REG_SZ|System\Alt\0000' 'FirstRun|REG_SZ|No' \
     "installpath|REG_SZ|$KL_INSTALLED_WIN\\" 'overclock|REG_DWORD|0x1' 'Use_AltPath|REG_DWORD|0x1' \
     'version|REG_SZ|1.60' | LC_ALL=C sort; printf '%s\n' 'OCInfo\Core|REG_SZ|250.00' \
     'OCInfo\apply_tim|REG_DWORD|0x1')" &&
@@ -144,29 +145,34 @@ kl_inst_driver_removed() {
     { echo "   the service r6probe is still registered" >&2; return 1; }
 }
 
-# Uninstalling keeps what is the user's: a saved profile and the removal backups.
+# Uninstalling keeps what is the user's: a saved profile, a sample profile the user changed
+# and the removal backups.
 kl_inst_uninstall_keeps_user_files() {
   local dir
   dir=$(kl_installed_dir)
   mkdir -p "$dir/Backup" &&
     printf '[DirectX]\r\nVSync=1\r\n' >"$dir/Profiles/My game.kpf" &&
+    printf 'VSync=0\r\n' >>"$dir/Profiles/Best speed.kpf" &&
     printf 'REGEDIT4\r\n' >"$dir/Backup/Driver-20261209-120000.reg" || return 1
   kl_wine_run reg add "$kl_run_key" /v Kestrelune /d "$KL_INSTALLED_WIN\\OC\\StartupOverclock.exe" /f \
     >/dev/null || return 1
   kl_inst_uninstall "$dir" || return 1
   kl_inst_expect "the files left after uninstalling" "$(kl_inst_files "$dir")" \
-    "$(printf '%s\n' 'Backup/Driver-20261209-120000.reg' 'Profiles/My game.kpf')" || return 1
+    "$(printf '%s\n' 'Backup/Driver-20261209-120000.reg' 'Profiles/Best speed.kpf' \
+      'Profiles/My game.kpf')" || return 1
   ! kl_inst_key_exists "$kl_program_key" || { echo "   $kl_program_key is still there" >&2; return 1; }
   kl_inst_no_run_value || { echo "   the Run value Kestrelune is still there" >&2; return 1; }
   ! kl_inst_key_exists "$kl_uninstall_key" || { echo "   the uninstall entry is still there" >&2; return 1; }
   [ ! -e "$kl_menu_dir" ] || { echo "   $kl_menu_dir is still there" >&2; return 1; }
 }
 
-# /D= installs elsewhere; uninstalling from there leaves nothing when nothing is the user's.
+# /D= installs elsewhere; uninstalling from there leaves nothing when nothing is the user's,
+# not even an empty Backup folder.
 kl_inst_other_folder() {
   local win='C:\KLTest\Kestrelune' dir="$WINEPREFIX/drive_c/KLTest/Kestrelune"
   kl_wine_install "$kl_setup64" "/D=$win" || return 1
   kl_inst_check_files "$dir" && kl_inst_check_key "$win" && kl_inst_check_entry "$win" || return 1
+  mkdir -p "$dir/Backup" || return 1
   kl_inst_uninstall "$dir" || return 1
   [ ! -e "$dir" ] || { echo "   $dir is still there: $(kl_inst_files "$dir" | tr '\n' ' ')" >&2; return 1; }
 }
@@ -220,8 +226,13 @@ kl_check "it registers no start-up program" kl_inst_no_run_value
 kl_check "it installs the r6probe driver and starts its kernel service" kl_inst_driver_installed
 
 export KL_E2E_PROGRAM="$KL_INSTALLED_WIN\\Kestrelune.exe"
-kl_wine_gtest "the installed program under Wine" kl_install_tests
+KL_SETUP=$(kl_wine_winpath "$kl_setup64")
+export KL_SETUP
+kl_wine_gtest "the installed program under Wine" kl_install_tests \
+  --gtest_filter=-Installed.AfterAReinstallThePinnedRefreshRatesStay
 kl_check "a reinstall keeps the user's values and restores the installer's" kl_inst_reinstall_keeps_user_values
+kl_wine_gtest "a reinstalled program keeps the refresh rates the user pinned" kl_install_tests \
+  --gtest_filter=Installed.AfterAReinstallThePinnedRefreshRatesStay
 kl_check "a silent uninstall removes everything but a saved profile and the backups" \
   kl_inst_uninstall_keeps_user_files
 kl_check "the uninstall stops and removes the r6probe driver" kl_inst_driver_removed
