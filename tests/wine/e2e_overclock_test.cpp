@@ -331,6 +331,7 @@ void storeChosenStartupOverclock() {
   setRaw(HKEY_CURRENT_USER, kOCInfo, "apply_lat", REG_DWORD, {1, 0, 0, 0});
   setText(HKEY_CURRENT_USER, kOCInfo, "Card", "non 7500/8500");
   setRaw(HKEY_CURRENT_USER, "Software\\Kestrelune", "overclock", REG_DWORD, {1, 0, 0, 0});
+  setRaw(HKEY_CURRENT_USER, "Software\\Kestrelune", "8500", REG_DWORD, {1, 0, 0, 0});
   setText(HKEY_LOCAL_MACHINE, kRunKey, "Kestrelune",
           "\"C:\\Program Files\\Kestrelune\\OC\\StartupOverclock.exe\"");
 }
@@ -367,10 +368,10 @@ TEST_F(Overclocking, ApplyWithAPageNotFilledFromTheCardKeepsTheStoredStartupOver
 // Apply says so and registers nothing.
 TEST_F(Overclocking, WithoutAnInstallationFolderApplyRegistersNoStartupOverclock) {
   setText(HKEY_CURRENT_USER, "Software\\Kestrelune", "installpath", "");
-  const std::string before = storedStartupOverclock();
   Kestrelune program("winxp");
   HWND main = openPage(program);
   ASSERT_NE(nullptr, main);
+  const std::string before = storedStartupOverclock();  // start-up wrote "overclock" = 0
   HWND startup = findControl(main, "checkRunAtStartup");
   click(startup);
   ASSERT_TRUE(waitFor([&] { return SendMessageA(startup, BM_GETCHECK, 0, 0) == BST_CHECKED; }));
