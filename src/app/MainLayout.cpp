@@ -81,17 +81,39 @@ void TMainForm::buildTray() {
       {"ShowKestrelune1", "Open Kestrelune"}, {"Minimize1", "Minimize"}, {"N5", "-"},
       {"Overclock1", "Overclock"},            {"OpenProfilesystray", "Open Profile..."},
       {"SaveProfilesystray", "Save Profile..."}, {"N6", "-"}, {"Close1", "Close"}};
-  for (const auto& [name, caption] : items) SysTrayPopup->add<MenuItem>(name, caption);
+  for (const auto& [name, caption] : items) {
+    SysTrayPopup->add<MenuItem>(name, caption);
+    if (std::string(name) == "SaveProfilesystray") buildTrayProfiles();
+  }
   SysTrayPopup->find("ShowKestrelune1")->onClick = [this] { ShowKestrelune1Click(); };
   SysTrayPopup->find("Minimize1")->onClick = [this] { Minimize1Click(); };
   SysTrayPopup->find("Overclock1")->onClick = [this] { Overclock1Click(); };
   SysTrayPopup->find("OpenProfilesystray")->onClick = [this] { OpenProfilesystrayClick(); };
   SysTrayPopup->find("SaveProfilesystray")->onClick = [this] { SaveProfilesystrayClick(); };
   SysTrayPopup->find("Close1")->onClick = [this] { Close1Click(); };
+  SysTrayPopup->onPopup = [this] { listTrayProfiles(); };
   SystemTray = &add<ui::TrayIcon>("SystemTray");
   SystemTray->setHint("Kestrelune 1.60");
   SystemTray->setMinimizeToTray(true);
   SystemTray->setPopupMenu(SysTrayPopup);
+}
+
+// "Profiles": a slot for each profile it may list, filled as the menu
+// opens, and "More..." for the Open dialog.
+void TMainForm::buildTrayProfiles() {
+  using ui::MenuItem;
+  auto& submenu = SysTrayPopup->add<MenuItem>("menuTrayProfiles", "Profiles");
+  for (std::size_t i = 0; i < kTrayProfiles; ++i) {
+    auto& slot = submenu.add<MenuItem>("trayProfile" + std::to_string(i), "");
+    slot.setVisible(false);
+    slot.onClick = [this, i] {
+      if (i < trayProfiles_.size())
+        openProfile(profileFolder() + "\\" + trayProfiles_[i], Progress::Shown);
+    };
+  }
+  submenu.add<MenuItem>("trayProfilesMore", "More...").onClick = [this] {
+    OpenProfilesystrayClick();
+  };
 }
 
 // Each page builds its controls on its own tab sheet and raises "modified".
@@ -116,6 +138,9 @@ void TMainForm::wireHandlers() {
   refreshRatesPage->onModified = mark;
   refreshRatesPage->onRatesEntered = [this] { refreshRatesEntered = true; };
   sysInfoPage->speedclearreg->onClick = [this] { speedClearRegClick(); };
+  onRequest = [this](std::uint32_t code, const std::string& data) {
+    return answerRequest(code, data);
+  };
 }
 
 }  // namespace kl::app

@@ -132,11 +132,17 @@ void TMainForm::showDriverLines() {
 
 // ---- commands
 
-void TMainForm::buttonApplyClick() {
+void TMainForm::buttonApplyClick() { applySettings(Progress::Shown); }
+
+// Apply; a profile applied from a shortcut or for another copy of the
+// program has no user to press the progress dialog's OK.
+void TMainForm::applySettings(Progress progress) {
   ui::Application::ReportOnce once(app());
   if (settingsModified) {
-    replaceDialog(windows_.Confirmation);
-    windows_.Confirmation->showModal();
+    if (progress == Progress::Shown) {
+      replaceDialog(windows_.Confirmation);
+      windows_.Confirmation->showModal();
+    }
     std::vector<std::string> skipped = settings::SaveAllKeys(*settingPages, kRegister, "");
     // A page left disabled shows no clocks of the card's: what is stored
     // stays as it is, and the user could not have changed it.
@@ -203,6 +209,27 @@ void TMainForm::menuitemHelpClick() { windows_.formHelp->show(); }
 void TMainForm::menuitemAboutClick() {
   replaceDialog(windows_.formAbout, platform_);
   windows_.formAbout->showModal();
+}
+
+// A second start of the program: it shows this window, or hands over a
+// profile from its command line. Nothing is applied while a dialog of ours
+// is open: the user is in the middle of something.
+int TMainForm::answerRequest(std::uint32_t code, const std::string& data) {
+  switch (static_cast<Request>(code)) {
+    case Request::ShowWindow:
+      app().restore();
+      return 0;
+    case Request::ApplyProfile:
+    case Request::ApplyProfileSilently: {
+      if (app().modalRunning()) return kBusyAnswer;
+      const bool wasSilent = app().silent();
+      app().setSilent(wasSilent || static_cast<Request>(code) == Request::ApplyProfileSilently);
+      const ProfileOutcome outcome = applyProfileCommand(data);
+      app().setSilent(wasSilent);
+      return static_cast<int>(outcome);
+    }
+  }
+  return 0;
 }
 
 void TMainForm::ShowKestrelune1Click() { app().restore(); }

@@ -33,6 +33,8 @@ class TMainForm : public ui::Form {
   void markModified();
   void clearModified();
   void buttonApplyClick();
+  enum class Progress { Shown, NotShown };
+  void applySettings(Progress progress);
   void buttonOKClick();
   void buttonCANCELClick();
 
@@ -74,6 +76,18 @@ class TMainForm : public ui::Form {
   std::unique_ptr<modes::RefreshRatesPage> refreshRatesPage;
 
   // Profiles.
+  // Loads the profile and applies it as File > Open does after its dialog:
+  // a file that does not exist or holds no settings is refused with a
+  // message. A failed write raises, as Apply does.
+  ProfileOutcome openProfile(const std::string& file, Progress progress);
+  // For a shortcut or another copy of the program: the same, with a failed
+  // write shown by the error handler and told by the outcome.
+  ProfileOutcome applyProfileCommand(const std::string& file);
+  // The tray's "Profiles" submenu: the profile folder's .kpf files in
+  // alphabetical order, at most kTrayProfiles, then "More...".
+  static constexpr std::size_t kTrayProfiles = 20;
+  void listTrayProfiles();
+  const std::vector<std::string>& trayProfiles() const { return trayProfiles_; }
   void menuitemSaveClick();
   void menuitemOpenClick();
   void SaveProfilesystrayClick();
@@ -102,6 +116,7 @@ class TMainForm : public ui::Form {
   void buildFrame();
   void buildMenu();
   void buildTray();
+  void buildTrayProfiles();
   void setUpProfileDialogs();
   void buildPages();
   void wireHandlers();
@@ -128,6 +143,9 @@ class TMainForm : public ui::Form {
   Windows& windows_;
   std::vector<std::string> startupErrors_;  // each shown once, in order
   bool notSavedReported_ = false;
+  std::vector<std::string> trayProfiles_;  // the files the submenu lists now
+  std::string profileFolder() const;
+  int answerRequest(std::uint32_t code, const std::string& data);
 };
 
 }  // namespace kl::app

@@ -1,7 +1,11 @@
 // Saving and opening profiles from the menu and from the tray.
+#include <algorithm>
+
 #include "app/MainProg.h"
+#include "platform/text_util.h"
 #include "settings/BindingGroups.h"
 #include "settings/Catalogues.h"
+#include "sysinfo/SysInfo_NT.h"
 
 namespace kl::app {
 
@@ -68,22 +72,66 @@ void TMainForm::SaveProfilesystrayClick() {
 // the Apply after it would delete every driver value.
 void TMainForm::menuitemOpenClick() {
   if (OpenProfile->execute()) {
-    const std::string& file = OpenProfile->fileName;
-    const char* refusal = !platform_.profiles.exists(file) ? " does not exist."
-                          : !holdsSettings(platform_.profiles, file)
-                              ? " holds no Kestrelune settings."
-                              : nullptr;
-    if (refusal) {
-      app().messageBox("The profile " + file + refusal, app().title(),
-                       ui::kMbOk | ui::kMbIconWarning);
-      return;
-    }
-    settings::LoadAllKeysFromProfile(*settingPages, file);
+    openProfile(OpenProfile->fileName, Progress::Shown);
+    return;
   }
   markModified();
   buttonApplyClick();
 }
 
+ProfileOutcome TMainForm::openProfile(const std::string& file, Progress progress) {
+  const char* refusal = !platform_.profiles.exists(file) ? " does not exist."
+                        : !holdsSettings(platform_.profiles, file)
+                            ? " holds no Kestrelune settings."
+                            : nullptr;
+  if (refusal) {
+    app().messageBox("The profile " + file + refusal, app().title(),
+                     ui::kMbOk | ui::kMbIconWarning);
+    return ProfileOutcome::NotAProfile;
+  }
+  settings::LoadAllKeysFromProfile(*settingPages, file);
+  markModified();
+  applySettings(progress);
+  return ProfileOutcome::Applied;
+}
+
+ProfileOutcome TMainForm::applyProfileCommand(const std::string& file) {
+  try {
+    return openProfile(file, Progress::NotShown);
+  } catch (const std::exception& e) {
+    app().handleException(e);
+    return ProfileOutcome::WriteFailed;
+  }
+}
+
 void TMainForm::OpenProfilesystrayClick() { menuitemOpenClick(); }
+
+std::string TMainForm::profileFolder() const {
+  return sysinfo::GetInstallPath(platform_) + "Profiles";
+}
+
+// Read afresh each time the menu opens: a profile saved or deleted since
+// shows at once. "&" in a name is doubled, or the menu would take it for a
+// mnemonic.
+void TMainForm::listTrayProfiles() {
+  std::vector<std::string> names = platform_.files.listFiles(profileFolder(), ".kpf");
+  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+    return platform::foldCase(a) < platform::foldCase(b);
+  });
+  if (names.size() > kTrayProfiles) names.resize(kTrayProfiles);
+  trayProfiles_ = names;
+  ui::Control& submenu = *SysTrayPopup->find("menuTrayProfiles");
+  for (std::size_t i = 0; i < kTrayProfiles; ++i) {
+    ui::Control& slot = *submenu.children()[i];
+    const bool used = i < names.size();
+    slot.setVisible(used);
+    if (!used) continue;
+    std::string caption = names[i].substr(0, names[i].size() - 4);  // less ".kpf"
+    for (std::size_t at = caption.find('&'); at != std::string::npos;
+         at = caption.find('&', at + 2))
+      caption.insert(at, "&");
+    slot.setText(caption);
+  }
+}
 
 }  // namespace kl::app

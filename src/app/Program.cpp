@@ -33,4 +33,11 @@ void Program::createWindows() {
 
 void Program::run() { app_.run(); }
 
+ProfileOutcome Program::runProfileCommand(const std::string& file, bool silent) {
+  app_.setSilent(silent);
+  createWindows();
+  if (app_.terminated()) return ProfileOutcome::CannotRun;
+  return windows_.MainForm->applyProfileCommand(file);
+}
+
 }  // namespace kl::app

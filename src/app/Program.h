@@ -3,6 +3,9 @@
 // and runs the program on the platform services it is given. The program
 // entry builds one with the real services; a test builds a fresh one with
 // the in-memory services and the headless backend.
+#include <cstdint>
+#include <string>
+
 #include "platform/platform.h"
 #include "ui/application.h"
 
@@ -28,6 +31,27 @@ using modes::TformRestartRR;
 using modes::TformRestartApplyRR;
 using settings::TformOptions;
 
+// What became of a profile applied from a shortcut: the exit code of
+// "Kestrelune.exe /profile FILE".
+enum class ProfileOutcome : int {
+  Applied = 0,
+  NotAProfile = 1,     // missing, or it holds no Kestrelune settings
+  WriteFailed = 2,     // Apply stopped at a write the registry refused
+  AnotherCopy = 3,     // a running Kestrelune was asked to apply it
+  CannotRun = 4,       // this Windows is not 2000 or XP
+};
+
+// Requests a second start sends to the running copy's main window
+// (WM_COPYDATA): its code, and the profile's full path as data.
+enum class Request : std::uint32_t {
+  ShowWindow = 1,            // restore from the tray, to the front
+  ApplyProfile = 2,          // answer: the ProfileOutcome
+  ApplyProfileSilently = 3,  // the same without message boxes
+};
+// The running copy's answer while a dialog of its own is open: it applies
+// nothing then.
+constexpr int kBusyAnswer = 5;
+
 // The nine windows, filled in the order they are created.
 struct Windows {
   TMainForm* MainForm = nullptr;
@@ -50,6 +74,10 @@ class Program {
   void createWindows();
   // The message loop, until the main window closes.
   void run();
+  // "Kestrelune.exe /profile FILE [/silent]": start-up without showing a
+  // window or the tray icon, then the profile applied as File > Open does.
+  // Silent: no message box at all.
+  ProfileOutcome runProfileCommand(const std::string& file, bool silent);
 
   ui::Application& app() { return app_; }
   Windows& windows() { return windows_; }

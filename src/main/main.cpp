@@ -1,21 +1,35 @@
 // Kestrelune.exe: the real services, the Win32 toolkit backend, the nine
-// windows and the message loop.
+// windows and the message loop; or, with /profile, a profile applied
+// without a window. One copy runs at a time.
 #include <windows.h>
 
+#include "app/CommandLine.h"
 #include "app/Program.h"
+#include "main/RunningCopy.h"
 #include "platform/win32/win32_platform.h"
 #include "ui/win32/win32_backend.h"
 
-// The name by which the setup and the uninstaller recognise a running
-// Kestrelune (installer/Kestrelune.nsi opens it). Held until the process ends.
+// The name by which a second start, the setup and the uninstaller recognise
+// a running Kestrelune (installer/Kestrelune.nsi opens it). Held until the
+// process ends.
 constexpr char kRunningMutex[] = "Kestrelune.Running";
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
+  const kl::app::CommandLine line = kl::app::ParseCommandLine(arguments ? arguments : "");
+  if (!line.error.empty()) {
+    if (!line.silent)
+      MessageBoxA(nullptr, kl::app::CommandLineHelp(line.error).c_str(), "Kestrelune",
+                  MB_OK | MB_ICONWARNING);
+    return static_cast<int>(kl::app::ProfileOutcome::NotAProfile);
+  }
   CreateMutexA(nullptr, FALSE, kRunningMutex);
+  if (GetLastError() == ERROR_ALREADY_EXISTS) return kl::main::HandOverToRunningCopy(line);
+
   kl::platform::Win32Platform services;
   kl::platform::Platform platform = services.view();
   kl::ui::Win32Backend backend(instance);
   kl::app::Program program(platform, backend);
+  if (line.profile) return static_cast<int>(program.runProfileCommand(*line.profile, line.silent));
   program.createWindows();
   program.run();
   return 0;

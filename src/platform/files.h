@@ -3,6 +3,7 @@
 // folder, write a new file whole. Paths are Windows paths with backslashes;
 // the native implementation maps them onto the host's separators.
 #include <string>
+#include <vector>
 
 namespace kl::platform {
 
@@ -24,6 +25,11 @@ class Files {
   // AlreadyExists when one of that name is there. A write that fails part
   // way removes what it wrote, so no truncated file is left behind.
   virtual FileResult writeNewFile(const std::string& path, const std::string& data) = 0;
+  // The names (without the folder) of the files directly in `folder` whose
+  // name ends in `extension` (".kpf"; any case), in no particular order.
+  // None when the folder cannot be read.
+  virtual std::vector<std::string> listFiles(const std::string& folder,
+                                             const std::string& extension) = 0;
 };
 
 }  // namespace kl::platform

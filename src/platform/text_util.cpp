@@ -13,6 +13,10 @@ bool equalsNoCase(const std::string& a, const std::string& b) {
   return a.size() == b.size() && foldCase(a) == foldCase(b);
 }
 
+bool endsWithNoCase(const std::string& s, const std::string& end) {
+  return s.size() >= end.size() && equalsNoCase(s.substr(s.size() - end.size()), end);
+}
+
 std::string trimSpaces(const std::string& s) {
   const auto isSpace = [](char c) { return c == ' ' || c == '\t'; };
   std::size_t b = 0, e = s.size();

@@ -72,6 +72,12 @@ void Application::handleException(const std::exception& e) {
 }
 
 int Application::messageBox(const std::string& text, const std::string& caption, unsigned flags) {
+  if (silent_) {
+    silenced_.push_back(text);
+    const unsigned buttons = flags & 0xF;
+    if (buttons == kMbOk) return kIdOk;
+    return buttons == kMbYesNo ? kIdNo : kIdCancel;
+  }
   beginModal(nullptr);
   try {
     const int answer = backend_.messageBox(text, caption, flags);

@@ -113,6 +113,12 @@ class Application {
   // The default error handler: the error's text in a message box.
   void handleException(const std::exception& e);
   int messageBox(const std::string& text, const std::string& caption, unsigned flags);
+  // A program run without a user (from a shortcut, with /silent): message
+  // boxes are not shown. Each text is kept in silenced(), and the box gives
+  // the answer that changes least: OK for OK alone, else No or Cancel.
+  void setSilent(bool silent) { silent_ = silent; }
+  bool silent() const { return silent_; }
+  const std::vector<std::string>& silenced() const { return silenced_; }
   // A message box with the application title and an OK button.
   void showMessage(const std::string& text);
 
@@ -150,6 +156,8 @@ class Application {
   Form* mainForm_ = nullptr;
   bool terminated_ = false;
   int reportOnceDepth_ = 0;
+  bool silent_ = false;
+  std::vector<std::string> silenced_;
   std::vector<std::string> reported_;
 };
 

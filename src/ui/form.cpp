@@ -113,6 +113,12 @@ void Form::userClose() {
 
 bool Form::takesInput() const { return app_.takesInput(*this); }
 
+int Form::userRequest(std::uint32_t code, const std::string& data) {
+  int answer = 0;
+  if (onRequest) guarded([&] { answer = onRequest(code, data); });
+  return answer;
+}
+
 void Form::setWindowState(WindowState state) {
   if (state == windowState_) return;
   windowState_ = state;

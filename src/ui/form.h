@@ -1,6 +1,7 @@
 #pragma once
 // A top-level window. Forms are owned by the application; the first one
 // created is the main form, and closing it ends the program.
+#include <cstdint>
 #include <string>
 
 #include "ui/control.h"
@@ -109,6 +110,11 @@ class Form : public Control {
 
   std::function<void()> onShow;
   std::function<void()> onClose;
+  // A request another program sent to the form's window (WM_COPYDATA): a
+  // code and its data. The answer goes back to the sender; without a
+  // handler, or when the handler raises (shown by the error handler), it is 0.
+  std::function<int(std::uint32_t code, const std::string& data)> onRequest;
+  int userRequest(std::uint32_t code, const std::string& data);
 
   Control* focused() const { return focused_; }
   // The push button drawn as the default now: the focused push button, else

@@ -48,6 +48,7 @@ MenuItem* PopupMenu::defaultItem() const {
 }
 
 void PopupMenu::popup(int x, int y) {
+  fire(onPopup);
   x_ = x;
   y_ = y;
   notify(Property::Visible);

@@ -1,6 +1,7 @@
 #pragma once
 // Menus: a main menu bar or a popup menu, holding items with captions,
 // shortcuts and hints.
+#include <functional>
 #include <string>
 
 #include "ui/control.h"
@@ -51,8 +52,10 @@ class PopupMenu : public Control {
  public:
   using Control::Control;
   const char* kind() const override { return "PopupMenu"; }
-  // Shows the menu at a screen position (the peer tracks it).
+  // Shows the menu at a screen position (the peer tracks it), after
+  // OnPopup, which may change the items first.
   void popup(int x, int y);
+  std::function<void()> onPopup;
   int popupX() const { return x_; }
   int popupY() const { return y_; }
   // The first of its items marked as the default, or null.

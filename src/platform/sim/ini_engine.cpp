@@ -1,4 +1,5 @@
 #include "platform/sim/ini_engine.h"
+#include "platform/sim/native_files.h"
 
 #include <sys/stat.h>
 
@@ -43,7 +44,7 @@ Line parseLine(const std::string& text) {
 }
 
 bool readLines(const std::string& file, std::vector<Line>* lines) {
-  std::ifstream in(file, std::ios::binary);
+  std::ifstream in(hostFileName(file), std::ios::binary);
   if (!in) return false;
   std::ostringstream all;
   all << in.rdbuf();
@@ -90,7 +91,7 @@ std::string unquote(const std::string& v) {
 
 bool writable(const std::string& file) {
   struct stat st {};
-  if (stat(file.c_str(), &st) != 0) return true;  // a new file
+  if (stat(hostFileName(file).c_str(), &st) != 0) return true;  // a new file
   return S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR);
 }
 
@@ -131,14 +132,14 @@ bool IniEngine::writeString(const std::string& section, const std::string& key,
       if (lines[i].isKey) insertAt = i + 1;
     lines.emplace(lines.begin() + static_cast<long>(insertAt), key + "=" + value);
   }
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  std::ofstream out(hostFileName(file), std::ios::binary | std::ios::trunc);
   for (const auto& line : lines) out << line.text << "\r\n";
   return static_cast<bool>(out.flush());
 }
 
 bool IniEngine::exists(const std::string& file) {
   struct stat st {};
-  return stat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  return stat(hostFileName(file).c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 }  // namespace kl::platform

@@ -1,4 +1,5 @@
 #include "platform/sim/native_files.h"
+#include "platform/text_util.h"
 
 #include <cerrno>
 #include <cstring>
@@ -14,8 +15,7 @@ namespace fs = std::filesystem;
 constexpr char kAccessDenied[] = "Access is denied";  // as the Win32 service words it
 
 fs::path hostPath(std::string path) {
-  for (char& c : path)
-    if (c == '\\') c = '/';
+  path = hostFileName(path);
   while (path.size() > 1 && path.back() == '/') path.pop_back();
   return fs::path(path);
 }
@@ -23,6 +23,12 @@ fs::path hostPath(std::string path) {
 FileResult failed(const std::string& reason) { return FileResult{FileStatus::Failed, reason}; }
 
 }  // namespace
+
+std::string hostFileName(std::string path) {
+  for (char& c : path)
+    if (c == '\\') c = '/';
+  return path;
+}
 
 FileResult NativeFiles::createDirectory(const std::string& path) {
   const fs::path p = hostPath(path);
@@ -47,6 +53,18 @@ FileResult NativeFiles::writeNewFile(const std::string& path, const std::string&
   const std::string reason = std::strerror(errno);
   fs::remove(p, ec);
   return failed(reason);
+}
+
+std::vector<std::string> NativeFiles::listFiles(const std::string& folder,
+                                                const std::string& extension) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (fs::directory_iterator it(hostPath(folder), ec), end; !ec && it != end; it.increment(ec)) {
+    if (!it->is_regular_file(ec)) continue;
+    const std::string name = it->path().filename().string();
+    if (endsWithNoCase(name, extension)) names.push_back(name);
+  }
+  return names;
 }
 
 }  // namespace kl::platform

@@ -7,10 +7,16 @@
 
 namespace kl::platform {
 
+// A program's path on the host: its backslashes become the host's
+// separators, as Windows takes either.
+std::string hostFileName(std::string path);
+
 class NativeFiles : public Files {
  public:
   FileResult createDirectory(const std::string& path) override;
   FileResult writeNewFile(const std::string& path, const std::string& data) override;
+  std::vector<std::string> listFiles(const std::string& folder,
+                                     const std::string& extension) override;
 
   // Every folder or file about to be created from now on is counted by
   // `faults`, logged as "files create folder <path>" or "files write <path>

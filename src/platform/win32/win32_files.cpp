@@ -1,4 +1,5 @@
 #include "platform/win32/win32_files.h"
+#include "platform/text_util.h"
 
 #include <windows.h>
 
@@ -39,6 +40,23 @@ bool writeAll(HANDLE file, const std::string& data) {
 }
 
 }  // namespace
+
+// The wildcard "*.kpf" would also match "x.kpfold" on file systems with
+// short names, so the extension is checked again.
+std::vector<std::string> Win32Files::listFiles(const std::string& folder,
+                                               const std::string& extension) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\*" + extension).c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::string name = found.cFileName;
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && endsWithNoCase(name, extension))
+      names.push_back(name);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return names;
+}
 
 FileResult Win32Files::createDirectory(const std::string& path) {
   if (CreateDirectoryA(path.c_str(), nullptr)) return FileResult{};

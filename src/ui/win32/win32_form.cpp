@@ -347,9 +347,19 @@ LRESULT FormPeer::handleMessage(UINT msg, WPARAM w, LPARAM l) {
       return onSetDefId(w);
     case WM_SETFOCUS:  // the frame itself: no control to report
       return callDefault(msg, w, l);
+    case WM_COPYDATA:
+      return onCopyData(l);
     default:
       return WindowPeer::handleMessage(msg, w, l);
   }
+}
+
+LRESULT FormPeer::onCopyData(LPARAM l) {
+  const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(l);
+  if (!data) return 0;
+  const std::string text(static_cast<const char*>(data->lpData),
+                         data->lpData ? data->cbData : 0);
+  return form().userRequest(static_cast<std::uint32_t>(data->dwData), text);
 }
 
 // Controls' notifications carry their window; the rest are the menu's

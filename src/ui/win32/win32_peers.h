@@ -64,6 +64,7 @@ class FormPeer : public WindowPeer {
   LRESULT onSysCommand(UINT msg, WPARAM w, LPARAM l);
   LRESULT onGetDefId();
   LRESULT onSetDefId(WPARAM id);
+  LRESULT onCopyData(LPARAM l);
   int defaultButtonId() const;
   void restoreFocus();
   static LRESULT CALLBACK tooltipProc(HWND hwnd, UINT msg, WPARAM w, LPARAM l);
