@@ -15,7 +15,7 @@ using namespace shell;
 constexpr char kProgramKey[] = "Software\\Kestrelune";
 constexpr char kInstall[] = "C:\\Program Files\\Kestrelune\\";
 // The tray menu's items, separators not counted.
-constexpr int kOpenKestrelune = 0, kMinimize = 1, kClose = 5;
+constexpr int kOpenKestrelune = 0, kMinimize = 1, kTrayProfiles = 5, kClose = 6;
 
 // The program started, by default until its main window shows; `trayIcon`
 // is the icon it added to Wine's tray. Closed at the end if still running.
@@ -161,6 +161,72 @@ TEST_F(EndToEnd, TheTrayIconHasItsTipAndMinimisingHidesTheWindowUntilOpenKestrel
   ASSERT_TRUE(chooseMenuItem(kClose));
   EXPECT_TRUE(run.program.ended());
   EXPECT_TRUE(waitFor([&] { return trayIcons().count(icon) == 0 || !IsWindowVisible(icon); }));
+}
+
+// The tray's "Profiles" lists the profile folder alphabetically; its first
+// entry, chosen, is applied as File > Open applies it.
+TEST_F(EndToEnd, TheTraysProfilesSubmenuAppliesAProfile) {
+  const std::string driver = driverKey();
+  setText(HKEY_LOCAL_MACHINE, driver, "VSync", "1");
+  const std::string file = std::string(kProfiles) + "A first game.kpf";
+  HANDLE out = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, out);
+  const char text[] = "[DirectX]\r\nVSync=0\r\n";
+  DWORD written = 0;
+  WriteFile(out, text, sizeof text - 1, &written, nullptr);
+  CloseHandle(out);
+  Running run;
+  ASSERT_NE(nullptr, run.main) << noMainWindow(run);
+  HWND icon = run.trayIcon();
+  ASSERT_NE(nullptr, icon);
+  ASSERT_TRUE(openTrayMenu(icon, run.main));
+  for (int i = 0; i <= kTrayProfiles; ++i) key(VK_DOWN);
+  key(VK_RIGHT);  // opens "Profiles" on its first entry
+  key(VK_RETURN);
+  confirmProgress(run.program, run.main);
+  EXPECT_EQ(textValue("0"), valueOf(HKEY_LOCAL_MACHINE, driver, "VSync"));
+}
+
+// A second start brings the running window back from the tray and ends.
+TEST_F(EndToEnd, ASecondStartBringsTheRunningWindowToTheFront) {
+  Running run;
+  ASSERT_NE(nullptr, run.main) << noMainWindow(run);
+  ASSERT_TRUE(clickMinimizeBox(run.main)) << "no minimise box found";
+  ASSERT_TRUE(waitFor([&] { return !IsWindowVisible(run.main); }));
+  const RunResult second = runProgram("\"" + installedProgram() + "\"");
+  EXPECT_TRUE(second.ended);
+  EXPECT_EQ(0u, second.exitCode);
+  EXPECT_TRUE(waitFor([&] { return IsWindowVisible(run.main) && !IsIconic(run.main); }));
+  EXPECT_TRUE(waitFor([&] { return GetForegroundWindow() == run.main; }));
+}
+
+// "Kestrelune.exe /profile FILE /silent" from a shortcut: no window, no box,
+// and the exit code says what became of the profile; with a copy running,
+// that copy applies it.
+TEST_F(EndToEnd, AProfileFromAShortcutSaysWhatHappenedInItsExitCode) {
+  const std::string driver = driverKey();
+  setText(HKEY_LOCAL_MACHINE, driver, "VSync", "1");
+  const std::string command = "\"" + installedProgram() + "\" /profile ";
+  const std::string sample = "\"" + std::string(kProfiles) + "Best speed.kpf\" /silent";
+  RunResult run = runProgram(command + sample, 60000ms);
+  ASSERT_TRUE(run.ended);
+  EXPECT_EQ(0u, run.exitCode);
+  EXPECT_EQ(textValue("0"), valueOf(HKEY_LOCAL_MACHINE, driver, "VSync"));
+
+  run = runProgram(command + "\"C:\\No such profile.kpf\" /silent", 60000ms);
+  ASSERT_TRUE(run.ended);
+  EXPECT_EQ(1u, run.exitCode);
+  run = runProgram(command + "\"" + installedProgram() + "\" /silent", 60000ms);  // no profile
+  EXPECT_EQ(1u, run.exitCode);
+
+  setText(HKEY_LOCAL_MACHINE, driver, "VSync", "1");
+  Running running;
+  ASSERT_NE(nullptr, running.main) << noMainWindow(running);
+  run = runProgram(command + sample, 60000ms);
+  ASSERT_TRUE(run.ended);
+  EXPECT_EQ(3u, run.exitCode);
+  EXPECT_EQ(textValue("0"), valueOf(HKEY_LOCAL_MACHINE, driver, "VSync"));
+  EXPECT_EQ(nullptr, messageBox(running.pid()));
 }
 
 // ---- help and About

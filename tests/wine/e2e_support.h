@@ -253,13 +253,20 @@ class Remote {
   void* at_;
 };
 
+// The Kestrelune.exe under test: the installed one (KL_E2E_PROGRAM), else
+// the one built beside this test program.
+inline std::string installedProgram() {
+  const char* installed = std::getenv("KL_E2E_PROGRAM");
+  return installed ? std::string(installed) : beside("Kestrelune.exe");
+}
+
 class Kestrelune {
  public:
   explicit Kestrelune(const char* version) {
     setWindowsVersion(version);
     STARTUPINFOA si{};
     si.cb = sizeof si;
-    std::string command = "\"" + (std::getenv("KL_E2E_PROGRAM") ? std::string(std::getenv("KL_E2E_PROGRAM")) : beside("Kestrelune.exe")) + "\"";
+    std::string command = "\"" + installedProgram() + "\"";
     started_ = CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                               &si, &process_);
   }
