@@ -114,7 +114,8 @@ class Application {
   void handleException(const std::exception& e);
   int messageBox(const std::string& text, const std::string& caption, unsigned flags);
   // A program run without a user (from a shortcut, with /silent): message
-  // boxes are not shown. Each text is kept in silenced(), and the box gives
+  // boxes and modal forms are not shown. Each box's text is kept in
+  // silenced(), a modal form gives Cancel, and a box gives
   // the answer that changes least: OK for OK alone, else No or Cancel.
   void setSilent(bool silent) { silent_ = silent; }
   bool silent() const { return silent_; }

@@ -71,6 +71,7 @@ void Form::hide() {
 
 ModalResult Form::showModal() {
   if (modal_) throw std::logic_error("The form " + name() + " is already showing modally");
+  if (app_.silent()) return modalResult_ = ModalResult::Cancel;  // no user to answer it
   modalResult_ = ModalResult::None;
   modal_ = true;
   notify(Property::Modal);

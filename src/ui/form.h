@@ -77,6 +77,7 @@ class Form : public Control {
   // every other form of the application is held: it takes no input. When
   // showing or the loop raises, the form is hidden and no longer modal, the
   // other forms take input again, and the error goes on to the caller.
+  // In a silent application nothing is shown and the result is Cancel.
   ModalResult showModal();
   bool isModal() const { return modal_; }
   void setModalResult(ModalResult r);

@@ -163,18 +163,24 @@ TEST_F(EndToEnd, TheTrayIconHasItsTipAndMinimisingHidesTheWindowUntilOpenKestrel
   EXPECT_TRUE(waitFor([&] { return trayIcons().count(icon) == 0 || !IsWindowVisible(icon); }));
 }
 
+// A profile of the installation's profile folder that switches VSync off.
+bool writeVSyncProfile(const std::string& name) {
+  const std::string file = std::string(kProfiles) + name;
+  HANDLE out = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (out == INVALID_HANDLE_VALUE) return false;
+  const char text[] = "[DirectX]\r\nVSync=0\r\n";
+  DWORD written = 0;
+  const bool ok = WriteFile(out, text, sizeof text - 1, &written, nullptr) && written == sizeof text - 1;
+  CloseHandle(out);
+  return ok;
+}
+
 // The tray's "Profiles" lists the profile folder alphabetically; its first
 // entry, chosen, is applied as File > Open applies it.
 TEST_F(EndToEnd, TheTraysProfilesSubmenuAppliesAProfile) {
   const std::string driver = driverKey();
   setText(HKEY_LOCAL_MACHINE, driver, "VSync", "1");
-  const std::string file = std::string(kProfiles) + "A first game.kpf";
-  HANDLE out = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(INVALID_HANDLE_VALUE, out);
-  const char text[] = "[DirectX]\r\nVSync=0\r\n";
-  DWORD written = 0;
-  WriteFile(out, text, sizeof text - 1, &written, nullptr);
-  CloseHandle(out);
+  ASSERT_TRUE(writeVSyncProfile("A first game.kpf"));
   Running run;
   ASSERT_NE(nullptr, run.main) << noMainWindow(run);
   HWND icon = run.trayIcon();
@@ -207,7 +213,8 @@ TEST_F(EndToEnd, AProfileFromAShortcutSaysWhatHappenedInItsExitCode) {
   const std::string driver = driverKey();
   setText(HKEY_LOCAL_MACHINE, driver, "VSync", "1");
   const std::string command = "\"" + installedProgram() + "\" /profile ";
-  const std::string sample = "\"" + std::string(kProfiles) + "Best speed.kpf\" /silent";
+  ASSERT_TRUE(writeVSyncProfile("Shortcut game.kpf"));
+  const std::string sample = "\"" + std::string(kProfiles) + "Shortcut game.kpf\" /silent";
   RunResult run = runProgram(command + sample, 60000ms);
   ASSERT_TRUE(run.ended);
   EXPECT_EQ(0u, run.exitCode);
