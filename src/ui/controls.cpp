@@ -199,7 +199,18 @@ std::vector<TabSheet*> PageControl::pages() const {
 void PageControl::setPageIndex(int index) {
   if (index < 0 || index >= static_cast<int>(pages().size())) return;
   pageIndex_ = index;
+  if (peer())
+    if (TabSheet* page = activePage()) page->realize();
   notify(Property::ActivePage);
+}
+
+bool PageControl::defers(const Control& child) const {
+  return dynamic_cast<const TabSheet*>(&child) && &child != activePage();
+}
+
+// The tabs show every page, made or not.
+void PageControl::childChanged(Control& child) {
+  if (dynamic_cast<TabSheet*>(&child)) notify(Property::Items);
 }
 
 void PageControl::setActivePage(TabSheet* page) {

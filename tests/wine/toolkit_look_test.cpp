@@ -128,7 +128,9 @@ TEST_F(ToolkitTest, ALinkLabelIsBlueAndUnderlinedWithTheHandOverIt) {
   link.setLink(true);
   int clicks = 0;
   link.onClick = [&] { ++clicks; };
+  pages.setPageIndex(1);  // the plain label's page, so that its window is made
   pump();
+  ASSERT_NE(nullptr, windowOf(label));
   EXPECT_TRUE(fontOf(windowOf(link)).lfUnderline);
   EXPECT_FALSE(fontOf(windowOf(label)).lfUnderline);
   {
