@@ -164,8 +164,10 @@ TEST_F(EndToEnd, PagesShownFirstTimeShowWhatAPageShownFromTheStartShows) {
     EXPECT_EQ("Kestrelune", textOf(main));  // making the windows marked nothing
     ASSERT_TRUE(closeProgram(program, main));
   }
+  // The System Information page is shown at start in both runs; its free
+  // memory is read afresh and differs between them.
   ASSERT_EQ(eager.size(), lazy.size());
-  for (int page = 0; page < kPages; ++page) {
+  for (int page = 1; page < kPages; ++page) {
     EXPECT_FALSE(lazy[page].empty()) << kSheets[page];
     EXPECT_EQ(eager[page], lazy[page]) << kSheets[page];
   }
