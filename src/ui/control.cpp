@@ -161,6 +161,7 @@ void Control::realize() {
   if (!peer_) peer_ = app->backend().createPeer(*this);
   for (Control* child : children_)
     if (!defers(*child)) child->realize();
+  childrenRealized();
 }
 
 void Control::guarded(const std::function<void()>& action) {

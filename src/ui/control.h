@@ -162,6 +162,8 @@ class Control {
   // Whether `child` is realised only when it is needed rather than with
   // this control, as a page control's pages are until they are shown.
   virtual bool defers(const Control& /*child*/) const { return false; }
+  // This control and the children it does not defer have their peers now.
+  virtual void childrenRealized() {}
   // A child was added or its text changed; a container that shows its
   // children's texts (the tabs of a page control) tells its peer.
   virtual void childChanged(Control& /*child*/) {}

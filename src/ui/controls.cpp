@@ -204,6 +204,10 @@ void PageControl::setPageIndex(int index) {
   notify(Property::ActivePage);
 }
 
+// The active page is shown once the controls inside it have their windows,
+// so that they are not drawn one by one as they come.
+void PageControl::childrenRealized() { notify(Property::ActivePage); }
+
 bool PageControl::defers(const Control& child) const {
   return dynamic_cast<const TabSheet*>(&child) && &child != activePage();
 }

@@ -267,6 +267,7 @@ class PageControl : public Control {
 
  protected:
   bool defers(const Control& child) const override;
+  void childrenRealized() override;
   void childChanged(Control& child) override;
 
  private:

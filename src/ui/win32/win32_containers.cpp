@@ -163,6 +163,7 @@ PageControlPeer* TabSheetPeer::pageControl() const {
 void TabSheetPeer::showIfActive() {
   PageControlPeer* pages = pageControl();
   if (!pages || !hwnd_) return;
+  shownByPages_ = true;
   place();
   const bool active = pages->pages().activePage() == &control_;
   showChild(hwnd_, active);
@@ -173,7 +174,7 @@ void TabSheetPeer::sync(Property what) {
   if (!pages) return ContainerPeer::sync(what);
   switch (what) {
     case Property::Visible:
-      showIfActive();
+      if (shownByPages_) showIfActive();
       break;
     default:
       ContainerPeer::sync(what);
