@@ -158,9 +158,8 @@ bool tabCentre(HANDLE process, HWND tabs, int index, POINT* centre) {
   void* remote = VirtualAllocEx(process, nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
   if (!remote) return false;
   RECT r{};
-  const bool read =
-      SendMessageA(tabs, TCM_GETITEMRECT, index, reinterpret_cast<LPARAM>(remote)) &&
-      ReadProcessMemory(process, remote, &r, sizeof r, nullptr);
+  const bool read = SendMessageA(tabs, TCM_GETITEMRECT, index, reinterpret_cast<LPARAM>(remote)) &&
+                    ReadProcessMemory(process, remote, &r, sizeof r, nullptr);
   VirtualFreeEx(process, remote, 0, MEM_RELEASE);
   *centre = POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
   return read;
@@ -215,9 +214,7 @@ Showing showPage(HANDLE process, HWND main, HWND tabs, int index) {
   return Showing{handled, painted};
 }
 
-HWND tabControlOf(HWND main) {
-  return FindWindowExA(main, nullptr, WC_TABCONTROLA, nullptr);
-}
+HWND tabControlOf(HWND main) { return FindWindowExA(main, nullptr, WC_TABCONTROLA, nullptr); }
 
 struct Run {
   double seconds = -1;
@@ -328,7 +325,6 @@ struct Series {
   }
 };
 
-
 double medianOf(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   return values.empty() ? -1 : values[values.size() / 2];
@@ -348,9 +344,10 @@ void printRatio(const char* label, const Series& kl, const Series& bare) {
 // (the windows made) and the page painted; the slowest run; and the page
 // slowest to paint by median.
 void printPages(const Series& kl, const std::vector<std::string>& names) {
-  std::printf("first showing of each page, %zu runs: tab click handled, then painted (medians), "
-              "slowest painted\n",
-              kl.runs.size());
+  std::printf(
+      "first showing of each page, %zu runs: tab click handled, then painted (medians), "
+      "slowest painted\n",
+      kl.runs.size());
   double slowest = 0;
   std::size_t slowestPage = 0;
   for (std::size_t page = 0; page < names.size(); ++page) {
@@ -409,10 +406,11 @@ int main(int argc, char** argv) {
       if (s->runs.back().seconds < 0) return 1;
   }
   const Run& shownRun = shown.runs.front();
-  std::printf("windows at the idle main window: Kestrelune %zu (%zu once every page was shown), "
-              "bare program %zu and %zu\n",
-              kl.runs.front().windows, kl.runs.front().allWindows, shownRun.windows,
-              plain.runs.front().windows);
+  std::printf(
+      "windows at the idle main window: Kestrelune %zu (%zu once every page was shown), "
+      "bare program %zu and %zu\n",
+      kl.runs.front().windows, kl.runs.front().allWindows, shownRun.windows,
+      plain.runs.front().windows);
   for (const auto& [name, count] : kl.runs.front().classes) {
     const auto other = shownRun.classes.find(name);
     std::printf("  %-24s %4d %4d\n", name.c_str(), count,
@@ -428,11 +426,11 @@ int main(int argc, char** argv) {
   printSeries("bare, every window, captions and font", captioned);
   printRatio("ratio", kl, captioned);
   printPages(kl, first.pageNames);
-  std::printf("peak working set at the idle main window: Kestrelune %.1f MiB, bare with the windows "
-              "made at start %.1f MiB, ratio %.2fx (target at most 1.2); bare with every window "
-              "%.1f MiB\n",
-              kl.peak() / 1048576.0, shown.peak() / 1048576.0,
-              shown.peak() ? static_cast<double>(kl.peak()) / shown.peak() : 0,
-              plain.peak() / 1048576.0);
+  std::printf(
+      "peak working set at the idle main window: Kestrelune %.1f MiB, bare with the windows "
+      "made at start %.1f MiB, ratio %.2fx (target at most 1.2); bare with every window "
+      "%.1f MiB\n",
+      kl.peak() / 1048576.0, shown.peak() / 1048576.0,
+      shown.peak() ? static_cast<double>(kl.peak()) / shown.peak() : 0, plain.peak() / 1048576.0);
   return 0;
 }

@@ -67,7 +67,8 @@ std::string stateOf(ui::Control& c) {
   out << c.kind() << ' ' << c.name() << " \"" << c.text() << "\" enabled " << c.enabled()
       << " visible " << c.visible() << " at " << b.left << ',' << b.top << ' ' << b.width << 'x'
       << b.height << " hint \"" << c.hint() << '"';
-  if (auto* box = dynamic_cast<ui::CheckBox*>(&c)) out << " state " << static_cast<int>(box->state());
+  if (auto* box = dynamic_cast<ui::CheckBox*>(&c))
+    out << " state " << static_cast<int>(box->state());
   if (auto* combo = dynamic_cast<ui::ComboBox*>(&c))
     out << " items " << joined(combo->items()) << " index " << combo->itemIndex();
   if (auto* track = dynamic_cast<ui::TrackBar*>(&c))

@@ -14,9 +14,9 @@ namespace {
 const auto* const kRestoreAtExit = ::testing::AddGlobalTestEnvironment(new RestoreAtExit);
 
 constexpr int kPages = 10;
-const char* const kSheets[kPages] = {"tabSysInfo", "tabDirectX", "DirectXAdv", "tabOpenGL",
-                                     "tabOpenGLP", "DVD",        "WindowsGUI", "tabOC",
-                                     "tabCustomRes", "tabRefreshrates"};
+const char* const kSheets[kPages] = {
+    "tabSysInfo", "tabDirectX", "DirectXAdv", "tabOpenGL",    "tabOpenGLP",
+    "DVD",        "WindowsGUI", "tabOC",      "tabCustomRes", "tabRefreshrates"};
 
 std::string classOf(HWND window) {
   char name[64] = {};
@@ -143,9 +143,9 @@ TEST_F(EndToEnd, PagesShownFirstTimeShowWhatAPageShownFromTheStartShows) {
     key(VK_RETURN);
     ASSERT_TRUE(waitFor([&] { return program.window("Save Profile") == nullptr; }));
     SendMessageTimeoutA(main, WM_NULL, 0, 0, SMTO_NORMAL, 10000, nullptr);
-    writeFile(path, switched(readFile(path), {"VSync", "FastZClearEnabled", "TableFogEnable",
-                                              "OGLWaitVerticalSync", "enableMacroTile",
-                                              "Rotation"}));
+    writeFile(path,
+              switched(readFile(path), {"VSync", "FastZClearEnabled", "TableFogEnable",
+                                        "OGLWaitVerticalSync", "enableMacroTile", "Rotation"}));
     openProfile(program, main, path);
     eager = clickEveryPage(program, main);
     EXPECT_EQ("Kestrelune", textOf(main));
