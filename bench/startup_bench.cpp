@@ -1,19 +1,30 @@
-// Start-up to the idle main window, and peak working set, of Kestrelune.exe
-// against a bare program that creates the same windows (KlBareWindows.exe).
+// Start-up to the idle main window, peak working set and the first showing
+// of each page, of Kestrelune.exe against bare programs (KlBareWindows.exe)
+// that create the same windows.
 //
 //   KlStartupBench.exe PROGRAM BARE CENSUS [RUNS]
 //
 // Each run starts the program, waits until its main window (class TMainForm)
 // is visible and its thread waits for input (WaitForInputIdle), and takes
-// the time from before CreateProcess to then. The first run of Kestrelune
-// also writes the census of its windows (every top-level window of the
-// process and all their descendants) to CENSUS, which the bare program
-// recreates, once as it is and once with the windows' captions and the
-// program's font on every window (--captions): what is left between that
-// and Kestrelune is neither window making nor text drawing. The first run of
-// each is a warm-up and not counted. Prints the median, fastest and slowest
-// run of each, the ratios, the window counts, and the peak working sets.
+// the time from before CreateProcess to then. Kestrelune makes a page's
+// windows when the page is first shown, so each of its runs then clicks the
+// tabs in turn and times each page from the click to the page painted.
+//
+// The first run of Kestrelune is a warm-up; it writes two censuses (every
+// top-level window of the process and all their descendants): CENSUS.shown
+// of the windows it made at start, and CENSUS once every page has been shown
+// (all the windows it can have, as it made them at start before). The bare
+// program recreates a census, as it is or with the windows' captions and the
+// program's font on every window (--captions). The runs alternate:
+// Kestrelune; the bare program with the windows made at start, captions and
+// font (what Kestrelune is measured against); the bare program with every
+// window, plain and with captions. The first run of each is a warm-up and
+// not counted. Prints the median, fastest and slowest run of each, the
+// ratios, the window counts, the first showing of each page and the peak
+// working sets.
 #include <windows.h>
+// The common controls' declarations need <windows.h> first.
+#include <commctrl.h>
 #include <psapi.h>
 
 #include <algorithm>
@@ -140,15 +151,109 @@ bool writeCensus(const std::vector<HWND>& found, const char* path) {
   return true;
 }
 
+// The centre of a tab in the tab control's client coordinates, read through
+// memory in the program's process: the rectangle of a tab in one of several
+// rows moves as rows come to the front.
+bool tabCentre(HANDLE process, HWND tabs, int index, POINT* centre) {
+  void* remote = VirtualAllocEx(process, nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
+  if (!remote) return false;
+  RECT r{};
+  const bool read = SendMessageA(tabs, TCM_GETITEMRECT, index, reinterpret_cast<LPARAM>(remote)) &&
+                    ReadProcessMemory(process, remote, &r, sizeof r, nullptr);
+  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  *centre = POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  return read;
+}
+
+// A tab's caption, read likewise.
+std::string tabText(HANDLE process, HWND tabs, int index) {
+  constexpr std::size_t kMax = 256;
+  char* remote = static_cast<char*>(
+      VirtualAllocEx(process, nullptr, sizeof(TCITEMA) + kMax, MEM_COMMIT, PAGE_READWRITE));
+  if (!remote) return "?";
+  TCITEMA item{};
+  item.mask = TCIF_TEXT;
+  item.pszText = remote + sizeof(TCITEMA);
+  item.cchTextMax = kMax - 1;
+  char text[kMax] = "?";
+  if (WriteProcessMemory(process, remote, &item, sizeof item, nullptr) &&
+      SendMessageA(tabs, TCM_GETITEMA, index, reinterpret_cast<LPARAM>(remote)))
+    ReadProcessMemory(process, remote + sizeof(TCITEMA), text, kMax - 1, nullptr);
+  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  return text;
+}
+
+// Returns once the window's thread has handled what was sent to it and has
+// painted every window that was invalid.
+void settle(HWND window) {
+  SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, nullptr);
+  RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, nullptr);
+}
+
+// A page's first showing: from the click to the click handled (the page's
+// windows made and shown), and to the page painted.
+struct Showing {
+  double handled = -1, painted = -1;
+};
+
+// A click on a tab (press and release at its centre, sent to the tab
+// control), then the page painted. Times of -1: the tab did not become the
+// selected one.
+Showing showPage(HANDLE process, HWND main, HWND tabs, int index) {
+  POINT at{};
+  if (!tabCentre(process, tabs, index, &at)) return {};
+  const LPARAM where = MAKELPARAM(at.x, at.y);
+  const double start = now();
+  SendMessageA(tabs, WM_LBUTTONDOWN, MK_LBUTTON, where);
+  SendMessageA(tabs, WM_LBUTTONUP, 0, where);
+  const double handled = now() - start;
+  settle(main);
+  const double painted = now() - start;
+  if (SendMessageA(tabs, TCM_GETCURSEL, 0, 0) != index) return {};
+  return Showing{handled, painted};
+}
+
+HWND tabControlOf(HWND main) { return FindWindowExA(main, nullptr, WC_TABCONTROLA, nullptr); }
+
 struct Run {
   double seconds = -1;
   std::size_t windows = 0;
   std::map<std::string, int> classes;
   SIZE_T peakWorkingSet = 0;
+  std::vector<Showing> pages;  // the first showing of page 1, 2, ...; Kestrelune only
+  std::vector<std::string> pageNames;
+  std::size_t allWindows = 0;  // once every page was shown
 };
 
+// What a run of Kestrelune does after start-up: shows each page in turn,
+// and for the warm-up also writes the censuses.
+struct PageRun {
+  bool showPages = false;
+  const char* shownCensus = nullptr;  // the windows made at start
+  const char* allCensus = nullptr;    // every window, once each page was shown
+};
+
+bool showEveryPage(HANDLE process, HWND main, Run* run) {
+  HWND tabs = tabControlOf(main);
+  const int count = tabs ? static_cast<int>(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0)) : 0;
+  if (count < 2) {
+    std::fprintf(stderr, "no tab control with pages in the main window\n");
+    return false;
+  }
+  for (int index = 1; index < count; ++index) {
+    run->pageNames.push_back(tabText(process, tabs, index));
+    run->pages.push_back(showPage(process, main, tabs, index));
+    if (run->pages.back().painted < 0) {
+      std::fprintf(stderr, "the click on tab %d did not show its page\n", index);
+      return false;
+    }
+  }
+  return showPage(process, main, tabs, 0).painted >= 0;  // back to the page shown at start
+}
+
 // `arguments` as they go on the command line, quoted where needed.
-Run runOnce(const std::string& program, const std::string& arguments, const char* census) {
+Run runOnce(const std::string& program, const std::string& arguments, const PageRun& after = {}) {
   Run run;
   std::string command = "\"" + program + "\"" + (arguments.empty() ? "" : " " + arguments);
   STARTUPINFOA startup{};
@@ -170,12 +275,20 @@ Run runOnce(const std::string& program, const std::string& arguments, const char
     const std::vector<HWND> windows = windowsOf(process.dwProcessId);
     run.windows = windows.size();
     for (HWND w : windows) ++run.classes[classOf(w)];
-    if (census && !writeCensus(windows, census))
-      std::fprintf(stderr, "cannot write the census %s\n", census);
+    if (after.shownCensus && !writeCensus(windows, after.shownCensus))
+      std::fprintf(stderr, "cannot write the census %s\n", after.shownCensus);
     PROCESS_MEMORY_COUNTERS memory{};
     memory.cb = sizeof memory;
     if (GetProcessMemoryInfo(process.hProcess, &memory, sizeof memory))
       run.peakWorkingSet = memory.PeakWorkingSetSize;
+    if (after.showPages && !showEveryPage(process.hProcess, main, &run)) run.seconds = -1;
+    if (after.showPages) {
+      Sleep(300);
+      const std::vector<HWND> all = windowsOf(process.dwProcessId);
+      run.allWindows = all.size();
+      if (after.allCensus && !writeCensus(all, after.allCensus))
+        std::fprintf(stderr, "cannot write the census %s\n", after.allCensus);
+    }
   } else {
     std::fprintf(stderr, "%s: no idle main window within 60 s\n", program.c_str());
   }
@@ -212,6 +325,53 @@ struct Series {
   }
 };
 
+double medianOf(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values.empty() ? -1 : values[values.size() / 2];
+}
+
+void printSeries(const char* label, const Series& series) {
+  std::printf("  %-40s %6.3f s %6.3f s %6.3f s\n", label, series.median(), series.fastest(),
+              series.slowest());
+}
+
+void printRatio(const char* label, const Series& kl, const Series& bare) {
+  std::printf("  %-40s %6.2fx  %6.2fx\n", label, kl.median() / bare.median(),
+              kl.fastest() / bare.fastest());
+}
+
+// The first showing of each page, medians over the runs: the click handled
+// (the windows made) and the page painted; the slowest run; and the page
+// slowest to paint by median.
+void printPages(const Series& kl, const std::vector<std::string>& names) {
+  std::printf(
+      "first showing of each page, %zu runs: tab click handled, then painted (medians), "
+      "slowest painted\n",
+      kl.runs.size());
+  double slowest = 0;
+  std::size_t slowestPage = 0;
+  for (std::size_t page = 0; page < names.size(); ++page) {
+    std::vector<double> handled, painted;
+    for (const Run& r : kl.runs)
+      if (page < r.pages.size()) {
+        handled.push_back(r.pages[page].handled);
+        painted.push_back(r.pages[page].painted);
+      }
+    if (painted.empty()) continue;
+    const double median = medianOf(painted);
+    std::printf("  %-24s %7.1f ms %7.1f ms %7.1f ms\n", names[page].c_str(),
+                medianOf(handled) * 1000, median * 1000,
+                *std::max_element(painted.begin(), painted.end()) * 1000);
+    if (median > slowest) {
+      slowest = median;
+      slowestPage = page;
+    }
+  }
+  if (slowestPage < names.size())
+    std::printf("  slowest page by median: %s, %.1f ms (target at most 50 ms)\n",
+                names[slowestPage].c_str(), slowest * 1000);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -220,45 +380,57 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string program = argv[1], bare = argv[2];
-  const char* census = argv[3];
+  const std::string allCensus = argv[3], shownCensus = allCensus + ".shown";
   const int runs = argc > 4 ? std::max(1, std::atoi(argv[4])) : 5;
 
-  const std::string bareArguments = "\"" + std::string(census) + "\"";
-  const std::string captionedArguments = bareArguments + " --captions";
-  const Run first = runOnce(program, "", census);  // warm-up; writes the census
+  const std::string allArguments = "\"" + allCensus + "\"";
+  const std::string allCaptioned = allArguments + " --captions";
+  const std::string shownCaptioned = "\"" + shownCensus + "\" --captions";
+  PageRun warmUp;
+  warmUp.showPages = true;
+  warmUp.shownCensus = shownCensus.c_str();
+  warmUp.allCensus = allCensus.c_str();
+  PageRun pages;
+  pages.showPages = true;
+  const Run first = runOnce(program, "", warmUp);
   if (first.seconds < 0) return 1;
-  if (runOnce(bare, bareArguments, nullptr).seconds < 0) return 1;
-  if (runOnce(bare, captionedArguments, nullptr).seconds < 0) return 1;
-  Series kl, plain, captioned;
+  for (const std::string* arguments : {&shownCaptioned, &allArguments, &allCaptioned})
+    if (runOnce(bare, *arguments).seconds < 0) return 1;
+  Series kl, shown, plain, captioned;
   for (int i = 0; i < runs; ++i) {
-    kl.runs.push_back(runOnce(program, "", nullptr));
-    plain.runs.push_back(runOnce(bare, bareArguments, nullptr));
-    captioned.runs.push_back(runOnce(bare, captionedArguments, nullptr));
-    if (kl.runs.back().seconds < 0 || plain.runs.back().seconds < 0 ||
-        captioned.runs.back().seconds < 0)
-      return 1;
+    kl.runs.push_back(runOnce(program, "", pages));
+    shown.runs.push_back(runOnce(bare, shownCaptioned));
+    plain.runs.push_back(runOnce(bare, allArguments));
+    captioned.runs.push_back(runOnce(bare, allCaptioned));
+    for (const Series* s : {&kl, &shown, &plain, &captioned})
+      if (s->runs.back().seconds < 0) return 1;
   }
-  const Run& bareRun = plain.runs.front();
-  std::printf("windows at the idle main window: Kestrelune %zu, bare program %zu\n",
-              kl.runs.front().windows, bareRun.windows);
+  const Run& shownRun = shown.runs.front();
+  std::printf(
+      "windows at the idle main window: Kestrelune %zu (%zu once every page was shown), "
+      "bare program %zu and %zu\n",
+      kl.runs.front().windows, kl.runs.front().allWindows, shownRun.windows,
+      plain.runs.front().windows);
   for (const auto& [name, count] : kl.runs.front().classes) {
-    const auto other = bareRun.classes.find(name);
+    const auto other = shownRun.classes.find(name);
     std::printf("  %-24s %4d %4d\n", name.c_str(), count,
-                other == bareRun.classes.end() ? 0 : other->second);
+                other == shownRun.classes.end() ? 0 : other->second);
   }
-  std::printf("start-up to the idle main window, %d runs  median   fastest  slowest\n", runs);
-  std::printf("  Kestrelune.exe                       %6.3f s %6.3f s %6.3f s\n", kl.median(),
-              kl.fastest(), kl.slowest());
-  std::printf("  bare program, same windows           %6.3f s %6.3f s %6.3f s\n", plain.median(),
-              plain.fastest(), plain.slowest());
-  std::printf("  ratio                                %6.2fx  %6.2fx\n",
-              kl.median() / plain.median(), kl.fastest() / plain.fastest());
-  std::printf("  bare program, also captions and font %6.3f s %6.3f s %6.3f s\n",
-              captioned.median(), captioned.fastest(), captioned.slowest());
-  std::printf("  ratio                                %6.2fx  %6.2fx\n",
-              kl.median() / captioned.median(), kl.fastest() / captioned.fastest());
-  std::printf("peak working set: Kestrelune %.1f MiB, bare program %.1f MiB, ratio %.2fx\n",
-              kl.peak() / 1048576.0, plain.peak() / 1048576.0,
-              plain.peak() ? static_cast<double>(kl.peak()) / plain.peak() : 0);
+  std::printf("start-up to the idle main window, %d alternating runs   median   fastest  slowest\n",
+              runs);
+  printSeries("Kestrelune.exe", kl);
+  printSeries("bare, windows made at start, captions+font", shown);
+  printRatio("ratio (target at most 1.2)", kl, shown);
+  printSeries("bare, every window (as made before)", plain);
+  printRatio("ratio (target below 0.8)", kl, plain);
+  printSeries("bare, every window, captions and font", captioned);
+  printRatio("ratio", kl, captioned);
+  printPages(kl, first.pageNames);
+  std::printf(
+      "peak working set at the idle main window: Kestrelune %.1f MiB, bare with the windows "
+      "made at start %.1f MiB, ratio %.2fx (target at most 1.2); bare with every window "
+      "%.1f MiB\n",
+      kl.peak() / 1048576.0, shown.peak() / 1048576.0,
+      shown.peak() ? static_cast<double>(kl.peak()) / shown.peak() : 0, plain.peak() / 1048576.0);
   return 0;
 }

@@ -83,6 +83,7 @@ void Control::setText(const std::string& text) {
   if (text == text_) return;
   text_ = text;
   notify(Property::Text);
+  if (parent_) parent_->childChanged(*this);
 }
 
 void Control::setEnabled(bool enabled) {
@@ -158,7 +159,9 @@ void Control::realize() {
   Application* app = application();
   if (!app) return;
   if (!peer_) peer_ = app->backend().createPeer(*this);
-  for (Control* child : children_) child->realize();
+  for (Control* child : children_)
+    if (!defers(*child)) child->realize();
+  childrenRealized();
 }
 
 void Control::guarded(const std::function<void()>& action) {

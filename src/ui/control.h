@@ -73,13 +73,15 @@ class Control {
   Control(const Control&) = delete;
   Control& operator=(const Control&) = delete;
 
-  // Creates a child owned by this control; realised at once when this one is.
+  // Creates a child owned by this control; realised at once when this one
+  // is, unless this one holds its windows back (a page not shown yet).
   template <class T, class... Args>
   T& add(Args&&... args) {
     auto child = std::make_unique<T>(this, std::forward<Args>(args)...);
     T& ref = *child;
     owned_.push_back(std::move(child));
-    if (peer_) ref.realize();
+    if (peer_ && !defers(ref)) ref.realize();
+    childChanged(ref);
     return ref;
   }
 
@@ -139,6 +141,9 @@ class Control {
   void userClick();  // a completed mouse click, or space/enter on a button
   void userFocus();  // the keyboard focus arrives here
 
+  // Gives this control and everything inside it a peer, except what a
+  // container defers (see defers): those get theirs when they are needed,
+  // and a peer shows the whole state its control holds by then.
   void realize();
   Peer* peer() const { return peer_.get(); }
   void setPeer(std::unique_ptr<Peer> peer) { peer_ = std::move(peer); }
@@ -154,6 +159,14 @@ class Control {
   // Runs a user action's event chain with the application's error handler.
   void guarded(const std::function<void()>& action);
   virtual void clicked();  // what a user click does; default: OnClick
+  // Whether `child` is realised only when it is needed rather than with
+  // this control, as a page control's pages are until they are shown.
+  virtual bool defers(const Control& /*child*/) const { return false; }
+  // This control and the children it does not defer have their peers now.
+  virtual void childrenRealized() {}
+  // A child was added or its text changed; a container that shows its
+  // children's texts (the tabs of a page control) tells its peer.
+  virtual void childChanged(Control& /*child*/) {}
   // Detaches every peer of the tree, then destroys them, this one first
   // (a window takes its child windows with it). For a form's destructor,
   // while the whole tree is still alive.

@@ -199,7 +199,22 @@ std::vector<TabSheet*> PageControl::pages() const {
 void PageControl::setPageIndex(int index) {
   if (index < 0 || index >= static_cast<int>(pages().size())) return;
   pageIndex_ = index;
+  if (peer())
+    if (TabSheet* page = activePage()) page->realize();
   notify(Property::ActivePage);
+}
+
+// The active page is shown once the controls inside it have their windows,
+// so that they are not drawn one by one as they come.
+void PageControl::childrenRealized() { notify(Property::ActivePage); }
+
+bool PageControl::defers(const Control& child) const {
+  return dynamic_cast<const TabSheet*>(&child) && &child != activePage();
+}
+
+// The tabs show every page, made or not.
+void PageControl::childChanged(Control& child) {
+  if (dynamic_cast<TabSheet*>(&child)) notify(Property::Items);
 }
 
 void PageControl::setActivePage(TabSheet* page) {

@@ -248,7 +248,10 @@ class TabSheet : public Control {
   const char* kind() const override { return "TabSheet"; }
 };
 
-// Pages are its TabSheet children, in tab order.
+// Pages are its TabSheet children, in tab order. As in a property sheet, a
+// page's windows are made when it is first shown: until then its controls
+// hold their state as objects only, and whatever reads or writes them works
+// the same. The first showing raises no events of the controls inside.
 class PageControl : public Control {
  public:
   using Control::Control;
@@ -261,6 +264,11 @@ class PageControl : public Control {
   TabSheet* activePage() const;
   std::function<void()> onChange;
   void userSelect(int index);
+
+ protected:
+  bool defers(const Control& child) const override;
+  void childrenRealized() override;
+  void childChanged(Control& child) override;
 
  private:
   int pageIndex_ = 0;

@@ -478,6 +478,46 @@ TEST_F(Toolkit, ClickingATabFocusesThePageControl) {
   EXPECT_EQ(&pages, form_.focused());
 }
 
+// A page's peers come when it is first shown, however it is shown; the
+// controls keep what they were given meanwhile and raise nothing then.
+TEST_F(Toolkit, APageGetsItsPeersWhenFirstShownAndRaisesNothingThen) {
+  auto& pages = form_.add<PageControl>("pages");
+  auto& first = pages.add<TabSheet>("first");
+  auto& second = pages.add<TabSheet>("second");
+  auto& box = second.add<CheckBox>("box");
+  auto& track = second.add<TrackBar>("track");
+  form_.show();
+  EXPECT_NE(nullptr, first.peer());
+  EXPECT_EQ(nullptr, second.peer());
+  auto& later = second.add<ComboBox>("later");  // added to a page not shown yet
+  auto& third = pages.add<TabSheet>("third");   // and a page added afterwards
+  third.add<Label>("label");
+  EXPECT_EQ(nullptr, later.peer());
+  EXPECT_EQ(nullptr, third.peer());
+  box.setState(CheckState::Grayed);
+  track.setPosition(7);
+  later.setItems({"a", "b"});
+  later.setItemIndex(1);
+  record(box);
+  int changes = 0;
+  track.onChange = [&] { ++changes; };
+  later.onChange = [&] { ++changes; };
+  const int peers = backend_.livePeers();
+  EXPECT_TRUE(form_.userCyclePage(false));
+  EXPECT_NE(nullptr, box.peer());
+  EXPECT_NE(nullptr, later.peer());
+  EXPECT_EQ(peers + 4, backend_.livePeers());  // the sheet and its three controls
+  EXPECT_EQ(CheckState::Grayed, box.state());
+  EXPECT_EQ(7, track.position());
+  EXPECT_EQ(1, later.itemIndex());
+  EXPECT_TRUE(events_.empty());
+  EXPECT_EQ(0, changes);
+  pages.setActivePage(&third);
+  EXPECT_NE(nullptr, third.find("label")->peer());
+  user::selectPage(pages, 1);
+  EXPECT_EQ(peers + 6, backend_.livePeers());  // each page once
+}
+
 // ---- hints, the default button, opacity
 
 TEST_F(Toolkit, HintsShowOnDisabledControlsAndGroupsShowTheirOwnOverTheirChildren) {

@@ -250,11 +250,13 @@ TEST_F(EndToEnd, F1ShowsTheHelpWindowWithTheInstallationsDocuments) {
   // The main window still takes input: the help window does not block.
   EXPECT_TRUE(IsWindowEnabled(run.main));
   // Wine has no HTML engine here: each browser shows its document's path
-  // in its first line.
+  // in its first line. Each is on a page of its own, made when shown.
   const std::pair<const char*, std::string> browsers[] = {
       {"HelpBrowser", std::string(kInstall) + "Help\\Help.htm"},
       {"webVersion", std::string(kInstall) + "Help\\History.htm"}};
+  int page = 0;
   for (const auto& [name, document] : browsers) {
+    run.program.clickTab(findControl(help, "HelpPages"), page++);
     HWND browser = findControl(help, name);
     ASSERT_NE(nullptr, browser) << name;
     HWND view = FindWindowExA(browser, nullptr, "Edit", nullptr);
@@ -262,6 +264,7 @@ TEST_F(EndToEnd, F1ShowsTheHelpWindowWithTheInstallationsDocuments) {
     const std::string text = textOf(view);
     EXPECT_EQ(document, text.substr(0, text.find('\r'))) << name;
   }
+  run.program.clickTab(findControl(help, "HelpPages"), 0);
   click(findControl(help, "SpeedButton3"));  // "&Close" hides it
   EXPECT_TRUE(waitFor([&] { return !IsWindowVisible(help); }));
 }

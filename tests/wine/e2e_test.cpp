@@ -125,6 +125,8 @@ TEST_F(EndToEnd, DriverValuesShowOnThePages) {
   Kestrelune program("winxp");
   HWND main = program.waitWindow("Kestrelune");
   ASSERT_NE(nullptr, main);
+  HWND tabs = findControl(main, "TabPages");
+  for (int page = 1; page < 10; ++page) program.clickTab(tabs, page);  // each made when shown
   EXPECT_EQ(BST_CHECKED, SendMessageA(findControl(main, "checkHyperZ"), BM_GETCHECK, 0, 0));
   EXPECT_EQ(BST_UNCHECKED, SendMessageA(findControl(main, "checkVSync"), BM_GETCHECK, 0, 0));
   EXPECT_EQ(1, SendMessageA(findControl(main, "comboZBuff"), CB_GETCURSEL, 0, 0));

@@ -148,12 +148,8 @@ TEST_F(ToolkitTest, PageControlShowsOnlyTheActivePage) {
   EXPECT_EQ(1, SendMessageA(windowOf(pages), TCM_GETCURSEL, 0, 0));
   EXPECT_FALSE(IsWindowVisible(windowOf(one)));
   EXPECT_TRUE(IsWindowVisible(windowOf(spin)));
-  RECT tab{};  // the user clicks the first tab
-  SendMessageA(windowOf(pages), TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&tab));
-  POINT at{(tab.left + tab.right) / 2, (tab.top + tab.bottom) / 2};
-  ClientToScreen(windowOf(pages), &at);
   events.clear();
-  sendClick(at);
+  sendClick(tabCentre(0));  // the user clicks the first tab
   pump();
   EXPECT_EQ(0, pages.pageIndex());
   EXPECT_TRUE(IsWindowVisible(windowOf(one)));
@@ -161,16 +157,39 @@ TEST_F(ToolkitTest, PageControlShowsOnlyTheActivePage) {
   EXPECT_NE(events.end(), std::find(events.begin(), events.end(), "pages.Change"));
 }
 
+// A page's windows are made when it is first shown, with what its controls
+// hold by then, and go just behind the tab control, where Tab reaches them
+// from the tabs. Making them raises none of the controls' events.
+TEST_F(ToolkitTest, APageShownForTheFirstTimeMakesItsWindowsWithTheirState) {
+  EXPECT_EQ(nullptr, windowOf(two));
+  EXPECT_EQ(nullptr, windowOf(spin));
+  EXPECT_EQ(2, SendMessageA(windowOf(pages), TCM_GETITEMCOUNT, 0, 0));
+  spin.setValue(42);
+  spin.setEnabled(false);
+  label.setText("Changed");
+  two.setText("Second");
+  pump();
+  events.clear();
+  pages.setPageIndex(1);
+  pump();
+  ASSERT_NE(nullptr, windowOf(spin));
+  EXPECT_EQ("spinClock", nameOf(windowOf(spin)));
+  EXPECT_EQ("42", textOf(windowOf(spin)));
+  EXPECT_FALSE(IsWindowEnabled(windowOf(spin)));
+  EXPECT_EQ("Changed", textOf(windowOf(label)));
+  EXPECT_TRUE(IsWindowVisible(windowOf(label)));
+  EXPECT_EQ(windowOf(two), GetWindow(windowOf(pages), GW_HWNDNEXT));
+  EXPECT_EQ("Second", tabText(1));
+  EXPECT_TRUE(events.empty());
+  spin.setEnabled(true);
+  sendClick(tabCentre(1));  // a click on the tab, then Tab into the page
+  pump();
+  EXPECT_EQ(windowOf(pages), GetFocus());
+  keys({VK_TAB});
+  EXPECT_EQ(windowOf(spin), GetFocus());
+}
+
 TEST_F(ToolkitTest, APageCaptionChangesOnlyItsOwnTab) {
-  const auto tabText = [&](int index) {
-    char text[64] = "";
-    TCITEMA item{};
-    item.mask = TCIF_TEXT;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(windowOf(pages), TCM_GETITEMA, index, reinterpret_cast<LPARAM>(&item));
-    return std::string(text);
-  };
   two.setText("Second");
   pump();
   EXPECT_EQ(2, SendMessageA(windowOf(pages), TCM_GETITEMCOUNT, 0, 0));
@@ -299,11 +318,7 @@ TEST_F(ToolkitTest, ADisabledSpinEditTakesNoInput) {
 }
 
 TEST_F(ToolkitTest, ClickingATabFocusesThePageControlThenSelects) {
-  RECT tab{};
-  SendMessageA(windowOf(pages), TCM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&tab));
-  POINT at{(tab.left + tab.right) / 2, (tab.top + tab.bottom) / 2};
-  ClientToScreen(windowOf(pages), &at);
-  sendClick(at);
+  sendClick(tabCentre(1));
   pump();
   EXPECT_EQ((Events{"pages.MouseDown(Left)", "pages.Enter", "pages.Change", "pages.MouseUp(Left)"}),
             events);

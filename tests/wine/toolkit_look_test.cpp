@@ -18,7 +18,10 @@ TEST_F(ToolkitTest, NamePropertyFindsFormsAndControls) {
   EXPECT_EQ("Button", classOf(findControl(found, "checkVSync")));
   EXPECT_EQ("ComboBox", classOf(findControl(found, "comboMode")));
   EXPECT_EQ("msctls_trackbar32", classOf(findControl(found, "trackCore")));
-  EXPECT_EQ("Edit", classOf(findControl(found, "spinClock")));  // on a hidden page too
+  EXPECT_EQ(nullptr, findControl(found, "spinClock"));  // its page not shown yet: no window
+  pages.setPageIndex(1);
+  pages.setPageIndex(0);
+  EXPECT_EQ("Edit", classOf(findControl(found, "spinClock")));  // on a hidden page too, once made
   EXPECT_EQ("SysTabControl32", classOf(findControl(found, "pages")));
   EXPECT_NE(nullptr, findControl(found, "imageLogo"));
 }
@@ -128,7 +131,9 @@ TEST_F(ToolkitTest, ALinkLabelIsBlueAndUnderlinedWithTheHandOverIt) {
   link.setLink(true);
   int clicks = 0;
   link.onClick = [&] { ++clicks; };
+  pages.setPageIndex(1);  // the plain label's page, so that its window is made
   pump();
+  ASSERT_NE(nullptr, windowOf(label));
   EXPECT_TRUE(fontOf(windowOf(link)).lfUnderline);
   EXPECT_FALSE(fontOf(windowOf(label)).lfUnderline);
   {

@@ -275,6 +275,24 @@ class ToolkitTest : public ::testing::Test {
 
   HWND formWindow() const { return windowOf(form); }
 
+  // A tab of `pages`: its caption, and its centre on the screen.
+  std::string tabText(int index) const {
+    char text[64] = "";
+    TCITEMA item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    SendMessageA(windowOf(pages), TCM_GETITEMA, index, reinterpret_cast<LPARAM>(&item));
+    return text;
+  }
+  POINT tabCentre(int index) const {
+    RECT tab{};
+    SendMessageA(windowOf(pages), TCM_GETITEMRECT, index, reinterpret_cast<LPARAM>(&tab));
+    POINT at{(tab.left + tab.right) / 2, (tab.top + tab.bottom) / 2};
+    ClientToScreen(windowOf(pages), &at);
+    return at;
+  }
+
   Win32Backend backend{GetModuleHandleA(nullptr)};
   Application app{backend};
   Form& form = app.createForm<Form>("TestForm");

@@ -6,6 +6,8 @@
 //   char name[256]; GlobalGetAtomNameA(atom, name, sizeof name);
 // Find the form among the top-level windows (EnumWindows; its window class is
 // the form's, e.g. "TMainForm"), then the control with EnumChildWindows on it.
+// The controls of a page control's page have windows once the page has been
+// shown (its tab clicked); until then they are not there to find.
 // Controls are standard windows (BUTTON, COMBOBOX, msctls_trackbar32, ...):
 // drive them with real input or their usual messages. A spin edit's name is on
 // its EDIT; a group box's and a tab sheet's on the container holding their controls;

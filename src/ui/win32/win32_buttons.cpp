@@ -117,9 +117,11 @@ void ButtonPeer::createWindow() {
                   control_.text().c_str());
 }
 
+// A button made after the focus moved (on a page shown later) takes the
+// look the form gives its default now.
 bool ButtonPeer::isDefault() const {
   const Form* form = control_.form();
-  return form && form->defaultButton() == &control_;
+  return form && form->shownDefault() == &control_;
 }
 
 void ButtonPeer::sync(Property what) {

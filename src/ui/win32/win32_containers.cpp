@@ -65,6 +65,9 @@ void PageControlPeer::sync(Property what) {
     case Property::ActivePage:
       showActivePage();
       break;
+    case Property::Items:
+      pagesChanged();
+      break;
     case Property::Text:
       break;
     default:
@@ -78,9 +81,10 @@ void PageControlPeer::place() {
   showActivePage();
 }
 
-// Only the tabs that differ are changed: each sheet reports its caption as
-// its window is made, and rebuilding every tab (and placing every sheet) for
-// each was most of the cost of opening the main window.
+// Every page has its tab, whether its window is made or not. Only the tabs
+// that differ are changed: a page's caption arrives as it is set, and
+// rebuilding every tab (and placing every sheet) for each was most of the
+// cost of opening the main window.
 void PageControlPeer::pagesChanged() {
   const std::vector<TabSheet*>& sheets = pages().pages();
   const int wanted = static_cast<int>(sheets.size());
@@ -139,11 +143,17 @@ bool PageControlPeer::onNotify(const NMHDR& header, LRESULT* result) {
   return true;
 }
 
+// A sheet is made when its page is first shown, after the windows that
+// follow the tab control: it goes back just behind the tab control, where
+// Tab reaches it from the tabs and where the tab control does not paint
+// over it.
 void TabSheetPeer::createWindow() {
   PageControlPeer* pages = pageControl();
   if (!pages) return ContainerPeer::createWindow();
   createOwn(kContainerClass, WS_CHILD, WS_EX_CONTROLPARENT, GetParent(pages->hwnd()),
             rectOf(control_.bounds()));
+  SetWindowPos(hwnd_, pages->hwnd(), 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW);
 }
 
 PageControlPeer* TabSheetPeer::pageControl() const {
@@ -153,6 +163,7 @@ PageControlPeer* TabSheetPeer::pageControl() const {
 void TabSheetPeer::showIfActive() {
   PageControlPeer* pages = pageControl();
   if (!pages || !hwnd_) return;
+  shownByPages_ = true;
   place();
   const bool active = pages->pages().activePage() == &control_;
   showChild(hwnd_, active);
@@ -162,12 +173,8 @@ void TabSheetPeer::sync(Property what) {
   PageControlPeer* pages = pageControl();
   if (!pages) return ContainerPeer::sync(what);
   switch (what) {
-    case Property::Text:
-      ContainerPeer::sync(what);
-      pages->pagesChanged();
-      break;
     case Property::Visible:
-      showIfActive();
+      if (shownByPages_) showIfActive();
       break;
     default:
       ContainerPeer::sync(what);

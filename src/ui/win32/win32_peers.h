@@ -116,6 +116,8 @@ class PageControlPeer : public WindowPeer {
   std::string tabText(int index) const;
 };
 
+// Made hidden; the page control shows it first, once the windows of the
+// controls inside are made (each would be drawn as it came otherwise).
 class TabSheetPeer : public ContainerPeer {
  public:
   using ContainerPeer::ContainerPeer;
@@ -129,6 +131,7 @@ class TabSheetPeer : public ContainerPeer {
 
  private:
   PageControlPeer* pageControl() const;
+  bool shownByPages_ = false;  // the page control has placed and shown it once
 };
 
 // The browser control of Internet Explorer (WebBrowser) hosted by atl.dll's
