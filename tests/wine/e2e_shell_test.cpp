@@ -21,7 +21,7 @@ constexpr int kOpenKestrelune = 0, kMinimize = 1, kClose = 5;
 // is the icon it added to Wine's tray. Closed at the end if still running.
 class Running {
  public:
-  explicit Running(const char* version = "winxp", bool waitForMain = true)
+  explicit Running(const char* version = windowsOfRun(), bool waitForMain = true)
       : before_(trayIcons()), program(version) {
     startError = program.started() ? 0 : GetLastError();
     if (program.started() && waitForMain) attach();
@@ -370,7 +370,7 @@ TEST_F(EndToEnd, ASwitchOfTheWrongTypeLeavesWhatStartUpCouldNotReadAsItWas) {
   setRaw(HKEY_CURRENT_USER, kProgramKey, "8500", REG_DWORD, {1, 0, 0, 0});
   setRaw(HKEY_CURRENT_USER, kProgramKey, "overclock", REG_DWORD, {1, 0, 0, 0});
   const std::string driverBefore = snapshot(HKEY_LOCAL_MACHINE, driverKey());
-  Running run("winxp", false);
+  Running run(windowsOfRun(), false);
   ASSERT_TRUE(run.program.started());
   const auto messages = answerStartupMessages(run.program);
   ASSERT_EQ(1u, messages.size());  // the same cause is told once
@@ -395,7 +395,7 @@ TEST_F(EndToEnd, AnAlternativePathSwitchedOnWithoutAPathTouchesNothingAtTheRoot)
   setText(HKEY_CURRENT_USER, kProgramKey, "FirstRun", "Yes");
   ASSERT_EQ("(absent)", value("AlternativePath"));
   const std::string driverBefore = snapshot(HKEY_LOCAL_MACHINE, driverKey());
-  Running run("winxp", false);
+  Running run(windowsOfRun(), false);
   ASSERT_TRUE(run.program.started());
   EXPECT_TRUE(answerStartupMessages(run.program).empty());  // no driver key is no error
   run.attach();
@@ -419,7 +419,7 @@ TEST_F(EndToEnd, AnAlternativePathSwitchedOnWithoutAPathTouchesNothingAtTheRoot)
 
 TEST_F(EndToEnd, TheOptionsDialogWithASwitchOfTheWrongTypeOpensAndOkMendsIt) {
   setText(HKEY_CURRENT_USER, kProgramKey, "Use_AltPath", "1");
-  Running run("winxp", false);
+  Running run(windowsOfRun(), false);
   ASSERT_TRUE(run.program.started());
   answerStartupMessages(run.program);
   run.attach();
