@@ -58,6 +58,13 @@ fi
 trap kl_wine_stop EXIT
 
 expect_eq "WINEPREFIX is the harness prefix" "$WINEPREFIX" "${KL_WINEPREFIX:-$KL_ROOT/build/wineprefix}"
+fonts_dir=$WINEPREFIX/drive_c/windows/Fonts
+if [[ -f $fonts_dir/marlett.ttf && -f $fonts_dir/ms_sans_serif.ttf && -f $fonts_dir/tahoma.ttf ]]; then
+    pass "the prefix holds Windows' fonts (Marlett, MS Sans Serif, Tahoma) in C:\\windows\\Fonts"
+else
+    fail "the prefix holds Windows' fonts (Marlett, MS Sans Serif, Tahoma) in C:\\windows\\Fonts" \
+        "$(ls "$fonts_dir" 2>&1 | head -n 10)"
+fi
 if xdotool getdisplaygeometry >/dev/null 2>&1; then
     pass "DISPLAY $DISPLAY answers"
 else
