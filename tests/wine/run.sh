@@ -60,8 +60,10 @@ kl_contract_suite() {
 kl_wine_screenshots_to_png() {
   local folder=$1 bmp
   for bmp in "$folder"/page-*.bmp "$folder"/window-*.bmp; do
-    [ -e "$bmp" ] && convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+    [ ! -e "$bmp" ] || { convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"; } ||
+      echo "could not turn $bmp into a PNG file" >&2
   done
+  return 0
 }
 kl_wine_clear_screenshots() {
   rm -f "$1"/page-*.bmp "$1"/page-*.png "$1"/window-*.bmp "$1"/window-*.png
