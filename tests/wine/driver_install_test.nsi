@@ -1,11 +1,11 @@
-; A minimal installer around installer/driver.nsh, built for amd64 so that it
-; runs under wine64: the driver macros exactly as the product's installer
-; inserts them. makensis -DKL_DRIVER=... -DKL_SETUP=... -DKL_OUTFILE=...
+; A minimal installer around installer/driver.nsh, 32-bit as the product's
+; setup: the driver macros exactly as the product's installer inserts them.
+; makensis -DKL_DRIVER=... -DKL_SETUP=... -DKL_OUTFILE=...
 Unicode true
-Target amd64-unicode
+Target x86-unicode
 Name "Kestrelune driver installation test"
 OutFile "${KL_OUTFILE}"
-InstallDir "$PROGRAMFILES64\KlDriverTest"
+InstallDir "$PROGRAMFILES\KlDriverTest"
 RequestExecutionLevel admin
 SilentInstall silent
 SilentUninstall silent

@@ -152,7 +152,7 @@ TEST_F(DisplayModes, TheRefreshratesPageListsTheRealModesUnlockedAfterTheFirstRu
   // The harness's monitor: several resolutions with three or more rates.
   ASSERT_GE(rows.size(), 4u);
   for (const ExpectedRow& row : rows) EXPECT_GE(row.rates.size(), 3u) << row.resolution;
-  Kestrelune program("winxp");
+  Kestrelune program(windowsOfRun());
   HWND main = openPage(program, kRefreshratesPage);
   ASSERT_NE(nullptr, main);
   EXPECT_EQ(" Refreshrates (Unlocked) ", textOf(findControl(main, "groupRes")));
@@ -183,7 +183,7 @@ TEST_F(DisplayModes, PinningARateWritesTheRestrictedListsAndTheNextStartIsLocked
   for (std::size_t i = 0; i < rows.size(); ++i)
     append(expected, pinned(rows[i], i == chosen ? 2 : 0));
 
-  Kestrelune program("winxp");
+  Kestrelune program(windowsOfRun());
   HWND main = openPage(program, kRefreshratesPage);
   ASSERT_NE(nullptr, main);
   ASSERT_TRUE(pickItem(program, findControl(main, "comboRate" + std::to_string(chosen)), 2));
@@ -197,7 +197,7 @@ TEST_F(DisplayModes, PinningARateWritesTheRestrictedListsAndTheNextStartIsLocked
   EXPECT_EQ(restrictedAll(expected), restrictedValues()) << rows[chosen].resolution;
   EXPECT_TRUE(closeProgram(program, main));
 
-  Kestrelune again("winxp");
+  Kestrelune again(windowsOfRun());
   main = openPage(again, kRefreshratesPage);
   ASSERT_NE(nullptr, main);
   EXPECT_EQ(" Refreshrates (Locked) ", textOf(findControl(main, "groupRes")));
@@ -208,7 +208,7 @@ TEST_F(DisplayModes, PinningARateWritesTheRestrictedListsAndTheNextStartIsLocked
 
 TEST_F(DisplayModes, UnlockRefreshratesShowsTheRestartNoticeAndEmptiesTheLists) {
   seedLists(record(800, 600, 85), nullptr);
-  Kestrelune program("winxp");
+  Kestrelune program(windowsOfRun());
   HWND main = openPage(program, kRefreshratesPage);
   ASSERT_NE(nullptr, main);
   EXPECT_EQ(" Refreshrates (Locked) ", textOf(findControl(main, "groupRes")));
@@ -227,7 +227,7 @@ TEST_F(DisplayModes, UnlockRefreshratesShowsTheRestartNoticeAndEmptiesTheLists) 
 }
 
 TEST_F(DisplayModes, TwoCheckedCustomResolutionsAreWrittenAndShownCheckedAtTheNextStart) {
-  Kestrelune program("winxp");
+  Kestrelune program(windowsOfRun());
   HWND main = openPage(program, kCustomResolutionsPage);
   ASSERT_NE(nullptr, main);
   const std::string before = restrictedValues();  // as the first run left them
@@ -258,7 +258,7 @@ TEST_F(DisplayModes, TwoCheckedCustomResolutionsAreWrittenAndShownCheckedAtTheNe
   EXPECT_EQ(before, restrictedValues()) << "the Refreshrates page was never entered";
   EXPECT_TRUE(closeProgram(program, main));
 
-  Kestrelune again("winxp");
+  Kestrelune again(windowsOfRun());
   main = openPage(again, kCustomResolutionsPage);
   ASSERT_NE(nullptr, main);
   list = findControl(main, "listCusRes");
@@ -271,7 +271,7 @@ TEST_F(DisplayModes, ApplyWithoutEnteringThePagesKeepsBothListsAndSaysNothing) {
   append(custom, record(1280, 960, 0));
   seedLists(record(800, 600, 85), &custom);
   const std::string restricted = restrictedValues(), nonStandard = nonStandardValues();
-  Kestrelune program("winxp");
+  Kestrelune program(windowsOfRun());
   HWND main = program.waitWindow("Kestrelune");
   ASSERT_NE(nullptr, main);
   program.clickTab(findControl(main, "TabPages"), 1);

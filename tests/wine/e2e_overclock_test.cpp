@@ -82,7 +82,7 @@ TEST_F(Overclocking, ThePageShowsTheClocksAndPresetsTheCardRuns) {
     ASSERT_TRUE(startDriverWithCard(e.card));
     CardClocks card;
     ASSERT_TRUE(readCardClocks(&card));
-    Kestrelune program("winxp");
+    Kestrelune program(windowsOfRun());
     HWND main = openPage(program);
     ASSERT_NE(nullptr, main);
     EXPECT_EQ(card.caption(card.core()), textOf(findControl(main, "labelCoreSpeed")));
@@ -107,7 +107,7 @@ TEST_F(Overclocking, ApplySettingsProgramsTheMovedClockAndDefaultSettingsRestore
   ASSERT_TRUE(readCardClocks(&card));
   DWORD powerOnSource = 0;
   ASSERT_TRUE(probeWord("read-pll", kPllClockSource, &powerOnSource));
-  Kestrelune program("winxp");
+  Kestrelune program(windowsOfRun());
   HWND main = openPage(program);
   ASSERT_NE(nullptr, main);
   HWND core = findControl(main, "trackCoreSpeed");
@@ -139,7 +139,7 @@ TEST_F(Overclocking, ApplySettingsProgramsTheMovedClockAndDefaultSettingsRestore
   ASSERT_TRUE(probeWord("read-pll", kPllClockSource, &source));
   EXPECT_EQ(kSynchronous, source & 7);
   EXPECT_EQ(powerOnSource & 7, source & 7);
-  EXPECT_TRUE(waitFor([&] { return SendMessageA(core, TBM_GETPOS, 0, 0) == defaultSteps; }));
+  EXPECT_TRUE(waitFor([&] { return SendMessageA(core, TBM_GETPOS, 0, 0) == static_cast<LRESULT>(defaultSteps); }));
   EXPECT_EQ(card.caption(defaultSteps), textOf(findControl(main, "labelCoreSpeed")));
   EXPECT_EQ(card.caption(defaultSteps), textOf(findControl(main, "labelMEMSpeed")));
   EXPECT_TRUE(closeProgram(program, main));
@@ -148,7 +148,7 @@ TEST_F(Overclocking, ApplySettingsProgramsTheMovedClockAndDefaultSettingsRestore
 TEST_F(Overclocking, TheStartupOptionIsStoredAndStartupOverclockReappliesItOnAFreshCard) {
   CardClocks card;
   ASSERT_TRUE(readCardClocks(&card));
-  Kestrelune program("winxp");
+  Kestrelune program(windowsOfRun());
   HWND main = openPage(program);
   ASSERT_NE(nullptr, main);
   HWND startup = findControl(main, "checkRunAtStartup");
@@ -193,7 +193,7 @@ TEST_F(Overclocking, TheStartupOptionIsStoredAndStartupOverclockReappliesItOnAFr
   DWORD timing = 0;
   ASSERT_TRUE(probeWord("read-reg", kTimingRegister, &timing));
   EXPECT_NE(0x206Au, timing & 0xF0FF);
-  const RunResult run = runProgram("\"" + beside("StartupOverclock.exe") + "\"");
+  const RunResult run = runProgram("\"" + installedFile("OC\\StartupOverclock.exe") + "\"");
   ASSERT_TRUE(run.ended) << run.output;
   EXPECT_EQ(0u, run.exitCode) << run.output;
   EXPECT_TRUE(dividersBecome(withCore(card.dividers, card.core() - 4)));
@@ -218,7 +218,7 @@ TEST_F(Overclocking, StartupOverclockProgramsNothingFromBadValuesOrWithoutTheDev
     setRaw(HKEY_CURRENT_USER, info, "apply_lat", REG_DWORD, {0, 0, 0, 0});
     setText(HKEY_CURRENT_USER, info, "Card", "non 7500/8500");
   };
-  const std::string exe = "\"" + beside("StartupOverclock.exe") + "\"";
+  const std::string exe = "\"" + installedFile("OC\\StartupOverclock.exe") + "\"";
   const std::string before = snapshot(HKEY_CURRENT_USER, "Software\\Kestrelune");
   struct Case {
     const char* core;
@@ -279,7 +279,7 @@ TEST_F(Overclocking, StartupOverclockProgramsNothingFromBadValuesOrWithoutTheDev
 }
 
 TEST_F(Overclocking, TheButtonsSayCannotConnectOnceTheDriverHasStopped) {
-  Kestrelune program("winxp");
+  Kestrelune program(windowsOfRun());
   HWND main = openPage(program);
   ASSERT_NE(nullptr, main);
   ASSERT_TRUE(moveBar(program, findControl(main, "trackCoreSpeed"), -2));
@@ -303,7 +303,7 @@ TEST_F(Overclocking, WithoutTheDeviceOrWithUnusableClockDataThePageStartsDisable
   for (const char* card : {"", "r8500-r0", "r8500-nobios"}) {
     SCOPED_TRACE(*card ? card : "no driver");
     ASSERT_TRUE(*card ? startDriverWithCard(card) : stopDriver());
-    Kestrelune program("winxp");
+    Kestrelune program(windowsOfRun());
     HWND main = openPage(program);
     ASSERT_NE(nullptr, main);
     for (const char* name : controls) {

@@ -34,7 +34,7 @@ inline std::vector<HWND> topWindows(DWORD pid) {
     std::vector<HWND> found;
   } s{pid, {}};
   EnumWindows(
-      [](HWND w, LPARAM p) -> BOOL {
+      [](HWND w, LPARAM p) CALLBACK -> BOOL {
         auto* s = reinterpret_cast<Search*>(p);
         if (processOf(w) == s->pid) s->found.push_back(w);
         return TRUE;
@@ -51,7 +51,7 @@ inline int windowCount(DWORD pid) {
     ++count;
     EnumChildWindows(
         top,
-        [](HWND, LPARAM p) -> BOOL {
+        [](HWND, LPARAM p) CALLBACK -> BOOL {
           ++*reinterpret_cast<int*>(p);
           return TRUE;
         },

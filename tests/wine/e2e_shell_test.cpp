@@ -21,7 +21,7 @@ constexpr int kOpenKestrelune = 0, kMinimize = 1, kTrayProfiles = 5, kClose = 6;
 // is the icon it added to Wine's tray. Closed at the end if still running.
 class Running {
  public:
-  explicit Running(const char* version = "winxp", bool waitForMain = true)
+  explicit Running(const char* version = windowsOfRun(), bool waitForMain = true)
       : before_(trayIcons()), program(version) {
     startError = program.started() ? 0 : GetLastError();
     if (program.started() && waitForMain) attach();
@@ -113,7 +113,9 @@ TEST_F(EndToEnd, TheSystemInformationPageShowsTheSeededMachine) {
 
   EXPECT_EQ("Intel(R) Pentium(R) 4 CPU", textOf(run.control("labelCPUid")));
   EXPECT_EQ("SSE, SSE2, MMX", textOf(run.control("labelSupModes")));
-  EXPECT_EQ("Windows NT 5.1 (Build 2600: Service Pack 3)", textOf(run.control("labelWindowsVer")));
+  EXPECT_EQ(onWindows2000() ? "Windows NT 5.0 (Build 2195: Service Pack 4)"
+                           : "Windows NT 5.1 (Build 2600: Service Pack 3)",
+            textOf(run.control("labelWindowsVer")));
   EXPECT_EQ("4.09.00.0904", textOf(run.control("labelDXVers")));
   EXPECT_EQ(total + " KB", textOf(run.control("physmem")));
   const std::string free = textOf(run.control("freemem"));
@@ -377,11 +379,12 @@ TEST_F(EndToEnd, AWarningClosedWithoutYesRemovesNothingAfterACalledOffRemoval) {
   EXPECT_TRUE(IsWindowEnabled(run.control("speedclearreg")));
 }
 
+// Windows XP keeps the driver's key below Control\Video\{GUID}.
 TEST_F(EndToEnd, ClearDriverFromRegistryYesRemovesTheKeysAfterBackingThemUp) {
   GuidKeyGuard guard;
   const std::string driver = driverKey();
   ASSERT_TRUE(keyExists(HKEY_LOCAL_MACHINE, driver + "\\OpenGL\\Private"));
-  Running run;
+  Running run("winxp");
   ASSERT_NE(nullptr, run.main) << noMainWindow(run);
   HWND warning = openRemovalWarning(run);
   ASSERT_NE(nullptr, warning);
@@ -419,6 +422,54 @@ TEST_F(EndToEnd, ClearDriverFromRegistryYesRemovesTheKeysAfterBackingThemUp) {
         "[HKEY_LOCAL_MACHINE\\" + driver + "\\OpenGL\\Private]",
         std::string("\"CPU Name\"=\"Intel(R) Pentium(R) 4 CPU 2.00GHz\""),
         std::string("\"drv\"=\"ati2dvag\""), std::string("\"OGLLODBias\"=dword:00000003")})
+    EXPECT_NE(std::string::npos, text.find(lowerCase(line))) << line;
+}
+
+// Windows 2000 keeps it below the driver's service, Services\ati2mtag\Device0,
+// reached here through the alternative path (Wine's own video keys cannot be
+// deleted): the removal shows the parent path, then deletes ati2mtag whole.
+TEST_F(EndToEnd, ClearDriverFromRegistryOnWindows2000ShowsTheServicesKeyAndRemovesIt) {
+  GuidKeyGuard guard;  // the backups go with it
+  const std::string services = "System\\CurrentControlSet\\Services";
+  const std::string base = services + "\\ati2mtag\\Device0";
+  const auto removeService = [&] {
+    clearKey(HKEY_LOCAL_MACHINE, services + "\\ati2mtag");
+    HKEY parent;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, services.c_str(), 0, KEY_ALL_ACCESS, &parent) == 0) {
+      RegDeleteKeyA(parent, "ati2mtag");
+      RegCloseKey(parent);
+    }
+  };
+  const struct Cleanup {
+    std::function<void()> run;
+    ~Cleanup() { run(); }
+  } cleanup{removeService};
+  setText(HKEY_LOCAL_MACHINE, base, "drv", "ati2dvag");
+  setRaw(HKEY_LOCAL_MACHINE, base + "\\OpenGL\\Private", "OGLTiling", REG_DWORD, {1, 0, 0, 0});
+  setText(HKEY_CURRENT_USER, kProgramKey, "AlternativePath", base);
+  setRaw(HKEY_CURRENT_USER, kProgramKey, "Use_AltPath", REG_DWORD, {1, 0, 0, 0});
+  Running run("win2k");
+  ASSERT_NE(nullptr, run.main) << noMainWindow(run);
+  HWND warning = openRemovalWarning(run);
+  ASSERT_NE(nullptr, warning);
+  click(findControl(warning, "Button1"));  // "&Yes"
+  HWND box = waitMessageBox(run.pid());
+  ASSERT_NE(nullptr, box);
+  EXPECT_EQ("|OK|" + services + "|", childTexts(box));
+  EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, base));  // the box comes first
+  ASSERT_TRUE(answerBox(box, "OK"));
+  settle(run.main);
+  EXPECT_EQ(nullptr, messageBox(run.pid()));
+  EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, services + "\\ati2mtag"));
+  EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, services));
+  EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\ATI Technologies"));
+  EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, driverKey()));  // the video key is not the driver's
+  EXPECT_FALSE(IsWindowEnabled(run.control("speedclearreg")));
+  const auto backups = filesIn(GuidKeyGuard::backups(), "driver-*.reg");
+  ASSERT_EQ(1u, backups.size());
+  const std::string text = lowerCase(readFile(GuidKeyGuard::backups() + backups.front()));
+  for (const std::string& line : {"[HKEY_LOCAL_MACHINE\\" + base + "\\OpenGL\\Private]",
+                                  std::string("\"drv\"=\"ati2dvag\"")})
     EXPECT_NE(std::string::npos, text.find(lowerCase(line))) << line;
 }
 
@@ -479,7 +530,7 @@ TEST_F(EndToEnd, ASwitchOfTheWrongTypeLeavesWhatStartUpCouldNotReadAsItWas) {
   setRaw(HKEY_CURRENT_USER, kProgramKey, "8500", REG_DWORD, {1, 0, 0, 0});
   setRaw(HKEY_CURRENT_USER, kProgramKey, "overclock", REG_DWORD, {1, 0, 0, 0});
   const std::string driverBefore = snapshot(HKEY_LOCAL_MACHINE, driverKey());
-  Running run("winxp", false);
+  Running run(windowsOfRun(), false);
   ASSERT_TRUE(run.program.started());
   const auto messages = answerStartupMessages(run.program);
   ASSERT_EQ(1u, messages.size());  // the same cause is told once
@@ -504,7 +555,7 @@ TEST_F(EndToEnd, AnAlternativePathSwitchedOnWithoutAPathTouchesNothingAtTheRoot)
   setText(HKEY_CURRENT_USER, kProgramKey, "FirstRun", "Yes");
   ASSERT_EQ("(absent)", value("AlternativePath"));
   const std::string driverBefore = snapshot(HKEY_LOCAL_MACHINE, driverKey());
-  Running run("winxp", false);
+  Running run(windowsOfRun(), false);
   ASSERT_TRUE(run.program.started());
   EXPECT_TRUE(answerStartupMessages(run.program).empty());  // no driver key is no error
   run.attach();
@@ -528,7 +579,7 @@ TEST_F(EndToEnd, AnAlternativePathSwitchedOnWithoutAPathTouchesNothingAtTheRoot)
 
 TEST_F(EndToEnd, TheOptionsDialogWithASwitchOfTheWrongTypeOpensAndOkMendsIt) {
   setText(HKEY_CURRENT_USER, kProgramKey, "Use_AltPath", "1");
-  Running run("winxp", false);
+  Running run(windowsOfRun(), false);
   ASSERT_TRUE(run.program.started());
   answerStartupMessages(run.program);
   run.attach();

@@ -31,6 +31,23 @@ inline std::string beside(const std::string& file) {
   return dir.substr(0, dir.rfind('\\') + 1) + file;
 }
 
+// The Windows a run of the suite is on, as Wine names it: KL_E2E_WINDOWS ("win2k" for the
+// Windows 2000 pass), Windows XP otherwise.
+inline const char* windowsOfRun() {
+  const char* version = std::getenv("KL_E2E_WINDOWS");
+  return version && *version ? version : "winxp";
+}
+inline bool onWindows2000() { return std::string(windowsOfRun()) == "win2k"; }
+
+// A file of the installation the tests drive (the folder of KL_E2E_PROGRAM), or the one
+// built beside this program when no installation is named.
+inline std::string installedFile(const std::string& relative) {
+  const char* program = std::getenv("KL_E2E_PROGRAM");
+  if (!program) return beside(relative.substr(relative.rfind('\\') + 1));
+  const std::string path = program;
+  return path.substr(0, path.rfind('\\') + 1) + relative;
+}
+
 inline void setWindowsVersion(const char* version) {
   HKEY key;
   RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
@@ -152,6 +169,15 @@ inline std::string driverKey() {
   return at == std::string::npos ? "" : text.substr(at + 8);
 }
 
+// The key of the driver tabs' settings: below SOFTWARE\ATI Technologies\Desktop, the
+// driver key's brace group on Windows XP, "000" and its last character on Windows 2000.
+inline std::string driverTabKey() {
+  const std::string base = driverKey();
+  const std::string desktop = "SOFTWARE\\ATI Technologies\\Desktop\\";
+  if (onWindows2000()) return desktop + "000" + base.substr(base.size() - 1);
+  return desktop + base.substr(base.find('{'), base.find('}') - base.find('{') + 1);
+}
+
 
 inline std::string textOf(HWND window) {
   char text[512] = {};
@@ -177,7 +203,7 @@ HWND findChild(HWND top, Match matches) {
   } search{matches, nullptr};
   EnumChildWindows(
       top,
-      [](HWND w, LPARAM p) -> BOOL {
+      [](HWND w, LPARAM p) CALLBACK -> BOOL {
         auto* s = reinterpret_cast<Search*>(p);
         if (!s->matches(w)) return TRUE;
         s->found = w;
@@ -292,7 +318,7 @@ class Kestrelune {
       HWND found;
     } s{pid(), caption, except, nullptr};
     EnumWindows(
-        [](HWND w, LPARAM p) -> BOOL {
+        [](HWND w, LPARAM p) CALLBACK -> BOOL {
           auto* s = reinterpret_cast<Search*>(p);
           DWORD owner = 0;
           GetWindowThreadProcessId(w, &owner);
@@ -522,7 +548,7 @@ class RestoreAtExit : public ::testing::Environment {
   void SetUp() override { SeededMachine::get(); }
   void TearDown() override {
     SeededMachine::get().restore();
-    setWindowsVersion("winxp");
+    setWindowsVersion(windowsOfRun());
   }
 };
 
@@ -531,7 +557,7 @@ inline std::string childTexts(HWND window) {
   std::string texts;
   EnumChildWindows(
       window,
-      [](HWND w, LPARAM p) -> BOOL {
+      [](HWND w, LPARAM p) CALLBACK -> BOOL {
         *reinterpret_cast<std::string*>(p) += textOf(w) + "|";
         return TRUE;
       },
@@ -663,7 +689,7 @@ inline HWND droppedList(DWORD pid) {
     HWND found;
   } s{pid, nullptr};
   EnumWindows(
-      [](HWND w, LPARAM p) -> BOOL {
+      [](HWND w, LPARAM p) CALLBACK -> BOOL {
         auto* s = reinterpret_cast<Search*>(p);
         DWORD owner = 0;
         GetWindowThreadProcessId(w, &owner);
@@ -901,7 +927,7 @@ inline HWND windowShowing(Kestrelune& program, const std::string& text, HWND exc
     HWND found;
   } s{program.pid(), &text, except, nullptr};
   EnumWindows(
-      [](HWND w, LPARAM p) -> BOOL {
+      [](HWND w, LPARAM p) CALLBACK -> BOOL {
         auto* s = reinterpret_cast<Search*>(p);
         DWORD owner = 0;
         GetWindowThreadProcessId(w, &owner);
@@ -918,10 +944,10 @@ inline HWND windowShowing(Kestrelune& program, const std::string& text, HWND exc
 class EndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
-    setWindowsVersion("winxp");
+    setWindowsVersion(windowsOfRun());
     SeededMachine::get().restore();
   }
-  void TearDown() override { setWindowsVersion("winxp"); }
+  void TearDown() override { setWindowsVersion(windowsOfRun()); }
 };
 
 }  // namespace kl::e2e

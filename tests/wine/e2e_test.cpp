@@ -64,7 +64,7 @@ TEST_F(EndToEnd, RefusesWindows7WithItsMessage) {
 }
 
 TEST_F(EndToEnd, MousePressMarksModifiedSpaceBarDoesNotAndCancelWritesNothing) {
-  Kestrelune program("winxp");
+  Kestrelune program(windowsOfRun());
   HWND main = program.waitWindow("Kestrelune");
   ASSERT_NE(nullptr, main);
   HWND tabs = findControl(main, "TabPages");
@@ -95,7 +95,7 @@ TEST_F(EndToEnd, MousePressMarksModifiedSpaceBarDoesNotAndCancelWritesNothing) {
 }
 
 TEST_F(EndToEnd, ApplyShowsTheProgressDialogAndClearsTheMarker) {
-  Kestrelune program("winxp");
+  Kestrelune program(windowsOfRun());
   HWND main = program.waitWindow("Kestrelune");
   ASSERT_NE(nullptr, main);
   program.clickTab(findControl(main, "TabPages"), 1);
@@ -119,10 +119,8 @@ TEST_F(EndToEnd, DriverValuesShowOnThePages) {
   setText(HKEY_LOCAL_MACHINE, base, "VSync", "2");
   setText(HKEY_LOCAL_MACHINE, base, "ZFormats", "7");
   setRaw(HKEY_LOCAL_MACHINE, base + "\\OpenGL", "OGLLODBias", REG_DWORD, {12, 0, 0, 0});
-  const std::string desktop = "SOFTWARE\\ATI Technologies\\Desktop\\" +
-                              base.substr(base.find('{'), base.find('}') - base.find('{') + 1);
-  setRaw(HKEY_LOCAL_MACHINE, desktop, "Rotation", REG_BINARY, {1, 7});
-  Kestrelune program("winxp");
+  setRaw(HKEY_LOCAL_MACHINE, driverTabKey(), "Rotation", REG_BINARY, {1, 7});
+  Kestrelune program(windowsOfRun());
   HWND main = program.waitWindow("Kestrelune");
   ASSERT_NE(nullptr, main);
   HWND tabs = findControl(main, "TabPages");
@@ -140,7 +138,7 @@ TEST_F(EndToEnd, DriverValuesShowOnThePages) {
 }
 
 TEST_F(EndToEnd, ClickAndApplyWriteTheRealRegistry) {
-  Kestrelune program("winxp");
+  Kestrelune program(windowsOfRun());
   HWND main = program.waitWindow("Kestrelune");
   ASSERT_NE(nullptr, main);
   program.clickTab(findControl(main, "TabPages"), 1);
@@ -158,7 +156,7 @@ TEST_F(EndToEnd, ProfilesSaveThroughTheRealDialogsAndOpenAppliesThem) {
   const std::string folder = kProfiles;
   DeleteFileA((folder + "e2e.kpf").c_str());
   setText(HKEY_LOCAL_MACHINE, driverKey(), "VSync", "1");
-  Kestrelune program("winxp");
+  Kestrelune program(windowsOfRun());
   HWND main = program.waitWindow("Kestrelune");
   ASSERT_NE(nullptr, main);
 

@@ -1,13 +1,18 @@
-# The installation under Wine: the setup programs, a silent install into a prefix without
-# Kestrelune, the installed program, a reinstall, a silent uninstall, another folder, and
-# the version gate. Sourced by tests/wine/run.sh (harness started, tally counters loaded);
-# it leaves Kestrelune installed in the default folder, and exports KL_E2E_PROGRAM so that
-# the end-to-end tests after it start the installed program.
+# The installation under Wine, in the 32-bit prefix: the setup programs, a silent install
+# into a prefix without Kestrelune, the installed program, a reinstall, a silent uninstall,
+# another folder, and the version gate. Sourced by tests/wine/run.sh (harness started,
+# tally counters loaded); it leaves Kestrelune installed in the default folder, and exports
+# KL_E2E_PROGRAM so that the end-to-end tests after it start the installed program.
+#
+# The setup installed is the shipped one built from the same script and the same programs
+# of build/win32/bin, with the simulated card's i686 driver in place of r6probe.sys: the
+# real driver finds no Radeon here and would not start.
 
 source "$KL_ROOT/tools/lib/installer.sh"
 
-kl_setup64="$KL_ROOT/build/win64/setup/Kestrelune-1.60-setup.exe"
+kl_shipped_bin="$KL_ROOT/build/win32/bin"
 kl_setup32="$KL_ROOT/build/win32/setup/Kestrelune-1.60-setup.exe"
+kl_setup="$KL_ROOT/build/win32/setup-wine/Kestrelune-1.60-setup.exe"
 kl_program_key='HKCU\Software\Kestrelune'
 kl_run_key='HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Run'
 kl_uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Kestrelune'
@@ -51,8 +56,8 @@ kl_inst_remove_everything() {
 kl_inst_check_files() {
   local dir=$1
   kl_inst_expect "the installed files" "$(kl_inst_files "$dir")" "$(kl_inst_program_files)" || return 1
-  cmp "$dir/Kestrelune.exe" "$KL_ROOT/build/win64/bin/Kestrelune.exe" &&
-    cmp "$dir/OC/StartupOverclock.exe" "$KL_ROOT/build/win64/bin/StartupOverclock.exe" &&
+  cmp "$dir/Kestrelune.exe" "$kl_shipped_bin/Kestrelune.exe" &&
+    cmp "$dir/OC/StartupOverclock.exe" "$kl_shipped_bin/StartupOverclock.exe" &&
     cmp "$dir/Help/Help.htm" "$KL_ROOT/installer/Help/Help.htm" &&
     cmp "$dir/Help/History.htm" "$KL_ROOT/installer/Help/History.htm" &&
     cmp "$dir/Profiles/Best speed.kpf" "$KL_ROOT/installer/Profiles/Best speed.kpf" &&
@@ -118,7 +123,7 @@ kl_inst_reinstall_keeps_user_values() {
     kl_wine_run reg add "$key" /v installpath /d 'C:\Old\' /f >/dev/null &&
     kl_wine_run reg add "$key\\OCInfo" /v Core /d 250.00 /f >/dev/null &&
     kl_wine_run reg add "$key\\OCInfo" /v apply_tim /t REG_DWORD /d 1 /f >/dev/null || return 1
-  kl_wine_install "$kl_setup64" || return 1
+  kl_wine_install "$kl_setup" || return 1
   kl_inst_expect "the program key after a reinstall" "$(kl_inst_values_of_user)" "$(printf '%s\n' \
     '8500|REG_DWORD|0x1' 'AlternativePath|REG_SZ|System\Alt\0000' 'FirstRun|REG_SZ|No' \
     "installpath|REG_SZ|$KL_INSTALLED_WIN\\" 'overclock|REG_DWORD|0x1' 'Use_AltPath|REG_DWORD|0x1' \
@@ -132,7 +137,7 @@ kl_inst_reinstall_keeps_user_values() {
 kl_inst_driver_file() { printf '%s\n' "$WINEPREFIX/drive_c/windows/system32/drivers/r6probe.sys"; }
 kl_inst_driver_installed() {
   local state
-  cmp "$(kl_inst_driver_file)" "$KL_ROOT/build/win64/bin/r6probe-sim.sys" || return 1
+  cmp "$(kl_inst_driver_file)" "$(kl_wine_driver_file)" || return 1
   state=$(kl_wine_run --timeout 60 sc query r6probe 2>&1 | tr -d '\r')
   grep -q 'RUNNING' <<<"$state" && return 0
   echo "   the service r6probe is not running:" >&2
@@ -170,7 +175,7 @@ kl_inst_uninstall_keeps_user_files() {
 # not even an empty Backup folder.
 kl_inst_other_folder() {
   local win='C:\KLTest\Kestrelune' dir="$WINEPREFIX/drive_c/KLTest/Kestrelune"
-  kl_wine_install "$kl_setup64" "/D=$win" || return 1
+  kl_wine_install "$kl_setup" "/D=$win" || return 1
   kl_inst_check_files "$dir" && kl_inst_check_key "$win" && kl_inst_check_entry "$win" || return 1
   mkdir -p "$dir/Backup" || return 1
   kl_inst_uninstall "$dir" || return 1
@@ -181,7 +186,7 @@ kl_inst_other_folder() {
 kl_inst_refuses_windows7() {
   local rc=0
   kl_wine_set_version win7 || return 1
-  kl_wine_run --timeout 180 "$kl_setup64" /S >/dev/null 2>&1 || rc=$?
+  kl_wine_run --timeout 180 "$kl_setup" /S >/dev/null 2>&1 || rc=$?
   kl_wine_set_version winxp || return 1
   [ "$rc" -eq 2 ] || { echo "   the setup ended with $rc on Windows 7" >&2; return 1; }
   [ ! -e "$(kl_installed_dir)" ] && ! kl_inst_key_exists "$kl_program_key" &&
@@ -208,14 +213,13 @@ kl_check "the shipped 32-bit Kestrelune.exe is at most 600 KB" kl_inst_shipped_s
 kl_check "the shipped 32-bit programs are stripped and their symbols kept in .debug files" kl_inst_symbols_apart
 kl_check "the 32-bit setup program builds from the shipped programs" \
   kl_build_installer x86-unicode "$KL_ROOT/build/win32/bin" "$kl_setup32"
-kl_check "the 64-bit setup program builds" \
-  kl_build_installer amd64-unicode "$KL_ROOT/build/win64/bin" "$kl_setup64" \
-    "$KL_ROOT/build/win64/bin/r6probe-sim.sys"
+kl_check "the 32-bit setup program with the simulated card's driver builds" \
+  kl_build_installer x86-unicode "$kl_shipped_bin" "$kl_setup" "$(kl_wine_driver_file)"
 
 kl_wine_set_version winxp
 kl_inst_remove_everything
 kl_check "a silent setup on Windows 7 refuses and installs nothing" kl_inst_refuses_windows7
-kl_check "a silent setup into a prefix without Kestrelune succeeds" kl_wine_install "$kl_setup64"
+kl_check "a silent setup into a prefix without Kestrelune succeeds" kl_wine_install "$kl_setup"
 kl_check "it installs exactly the program, help, sample profiles, start-up program and uninstaller" \
   kl_inst_check_files "$(kl_installed_dir)"
 kl_check "it creates the program key with exactly installpath, version, FirstRun, Use_AltPath and OCInfo" \
@@ -226,7 +230,7 @@ kl_check "it registers no start-up program" kl_inst_no_run_value
 kl_check "it installs the r6probe driver and starts its kernel service" kl_inst_driver_installed
 
 export KL_E2E_PROGRAM="$KL_INSTALLED_WIN\\Kestrelune.exe"
-KL_SETUP=$(kl_wine_winpath "$kl_setup64")
+KL_SETUP=$(kl_wine_winpath "$kl_setup")
 export KL_SETUP
 kl_wine_gtest "the installed program under Wine" kl_install_tests \
   --gtest_filter=-Installed.AfterAReinstallThePinnedRefreshRatesStay
@@ -240,4 +244,4 @@ kl_check "a setup into another folder (/D=) and its uninstall" kl_inst_other_fol
 
 # The end-to-end tests that follow run against a fresh installation.
 kl_inst_remove_everything
-kl_check "Kestrelune is installed again for the end-to-end tests" kl_wine_install "$kl_setup64"
+kl_check "Kestrelune is installed again for the end-to-end tests" kl_wine_install "$kl_setup"

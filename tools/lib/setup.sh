@@ -5,11 +5,13 @@
 # (tools/wine/xorg-crt.conf), a monitor with real display modes and refresh rates.
 # clang: its libFuzzer builds the fuzzers of tools/fuzz.
 # g++-mingw-w64-i686-posix: the 32-bit test programs (GoogleTest needs the posix model).
+# fonts-wine: Windows' own fonts (Marlett for the caption buttons, MS Sans Serif, Tahoma);
+# tools/wine/lib.sh makes the harness's prefixes draw in them.
 KL_PACKAGES=(cmake g++ make g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-win32
              g++-mingw-w64-i686-posix
              binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 wine wine64
              xserver-xorg-core xserver-xorg-video-dummy xdotool
-             imagemagick nsis googletest clang)
+             imagemagick nsis googletest clang fonts-wine)
 
 kl_die() {
   echo "" >&2
@@ -31,7 +33,7 @@ kl__install_debian_packages() {
   local sudo=""
   [ "$(id -u)" -eq 0 ] || sudo="sudo"
   $sudo apt-get update -q || kl_die "apt-get update failed: cannot reach Debian's package repositories"
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}" ||
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=600 install -y -q --no-install-recommends "${missing[@]}" ||
     kl_die "apt-get could not install: ${missing[*]}"
 }
 
@@ -44,16 +46,20 @@ kl__tail_die() {
   exit 1
 }
 
-# The Windows side of 32-bit Wine (Debian's libwine:i386), unpacked under build/wine-i386:
-# with WINEDLLPATH at its lib/i386-linux-gnu/wine, wine64 runs 32-bit console programs in
-# its WoW64 mode. Nothing of i386 is installed: the package is downloaded and unpacked only.
-# Its version must be the installed Wine's, or the two halves do not fit together.
-KL_WINE_I386_ROOT="$KL_ROOT/build/wine-i386"
-KL_WINE_I386_DLLPATH="$KL_WINE_I386_ROOT/usr/lib/i386-linux-gnu/wine"
-KL_NO_32BIT_CODE_REASON="this machine's kernel runs no 32-bit code (it has no 32-bit code segment), so Wine's WoW64 cannot start a 32-bit program"
+# 32-bit Wine, where the kernel runs 32-bit code: Debian's wine32:i386, which brings the
+# 32-bit loader /usr/lib/wine/wine that a WINEARCH=win32 prefix (a 32-bit Windows as users
+# have it) runs with. --no-install-recommends leaves out the X libraries that Wine's display
+# driver opens at run time; without them 32-bit Wine reports a single display mode. A prefix
+# made before they were there keeps that one mode, so the harness makes its 32-bit prefix
+# afresh when this list changes (tools/wine/lib.sh).
+KL_WINE32_PACKAGES=(wine32:i386 libxrandr2:i386 libxrender1:i386 libxinerama1:i386
+                    libxcursor1:i386 libxi6:i386 libxcomposite1:i386 libxfixes3:i386
+                    libxxf86vm1:i386)
+KL_WINE32_LOADER=/usr/lib/wine/wine
+KL_NO_32BIT_CODE_REASON="this machine's kernel runs no 32-bit code (it has no 32-bit code segment), so no 32-bit Windows program can start"
 
-# Succeeds when the kernel lets a 64-bit process run 32-bit code, as WoW64 needs; a kernel
-# built without 32-bit support does not, and then no DLL makes a 32-bit program start.
+# Succeeds when the kernel lets a process run 32-bit code, as 32-bit Wine needs; a kernel
+# built without 32-bit support does not, and then no package makes a 32-bit program start.
 kl_kernel_runs_32bit_code() {
   local probe=$KL_ROOT/build/runs-32bit-code source=$KL_ROOT/tools/lib/runs-32bit-code.c rc=0
   mkdir -p "$KL_ROOT/build"
@@ -65,40 +71,35 @@ kl_kernel_runs_32bit_code() {
   return $rc
 }
 
-kl_install_wow64() {
-  local version root=$KL_WINE_I386_ROOT log=$KL_WINE_I386_ROOT.log sudo="" deb
+# kl_install_wine32: installs 32-bit Wine where the kernel runs 32-bit code; elsewhere says
+# that the 32-bit suites will not run (tests/wine/run.sh names them) and succeeds.
+kl_install_wine32() {
+  local missing=() p sudo="" log=$KL_ROOT/build/wine32-install.log
   if ! kl_kernel_runs_32bit_code; then
     echo "== no 32-bit Wine: $KL_NO_32BIT_CODE_REASON; the 32-bit suites will not run"
-    rm -rf "$root"  # a prefix would wait for 32-bit system DLLs that cannot be installed
     return 0
   fi
-  version=$(dpkg-query -W -f='${Version}' libwine:amd64 2>/dev/null) ||
-    kl_die "libwine:amd64 is not installed (it comes with wine64)"
-  if [ -f "$KL_WINE_I386_DLLPATH/i386-windows/kernel32.dll" ] &&
-    [ "$(cat "$root/.version" 2>/dev/null)" = "$version" ]; then
+  for p in "${KL_WINE32_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  if [ ${#missing[@]} -eq 0 ]; then
+    [ -x "$KL_WINE32_LOADER" ] || kl_die "wine32:i386 is installed but $KL_WINE32_LOADER is missing"
     return 0
   fi
-  echo "== unpacking libwine:i386 $version into build/wine-i386"
+  echo "== installing 32-bit Wine: ${missing[*]}"
   [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  mkdir -p "$(dirname "$log")"
+  mkdir -p "$KL_ROOT/build"
   : >"$log"
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
     $sudo dpkg --add-architecture i386 >>"$log" 2>&1 || kl__tail_die "$log" "dpkg --add-architecture i386 failed"
   fi
-  # A mirror that is syncing fails some i386 lists; the download below says whether the
-  # one list that matters was read.
-  apt-cache show "libwine:i386=$version" >/dev/null 2>&1 || $sudo apt-get update -q >>"$log" 2>&1 || true
-  rm -rf "$root"
-  mkdir -p "$root"
-  (cd "$root" && apt-get download "libwine:i386=$version") >>"$log" 2>&1 ||
-    kl__tail_die "$log" "apt-get download libwine:i386=$version failed"
-  deb=$(ls "$root"/libwine_*_i386.deb 2>/dev/null | head -n 1)
-  [ -n "$deb" ] || kl__tail_die "$log" "apt-get download left no libwine .deb in $root"
-  dpkg -x "$deb" "$root" >>"$log" 2>&1 || kl__tail_die "$log" "dpkg -x $deb failed"
-  rm -f "$deb"
-  [ -f "$KL_WINE_I386_DLLPATH/i386-windows/kernel32.dll" ] ||
-    kl__tail_die "$log" "libwine:i386 has no i386-windows/kernel32.dll under $KL_WINE_I386_DLLPATH"
-  echo "$version" >"$root/.version"
+  # The i386 lists are read only once the architecture is added.
+  apt-cache show wine32:i386 >/dev/null 2>&1 || $sudo apt-get update -q >>"$log" 2>&1 ||
+    kl__tail_die "$log" "apt-get update failed: cannot reach Debian's package repositories"
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=600 install -y -q \
+    --no-install-recommends "${missing[@]}" >>"$log" 2>&1 ||
+    kl__tail_die "$log" "apt-get could not install 32-bit Wine: ${missing[*]}"
+  [ -x "$KL_WINE32_LOADER" ] || kl__tail_die "$log" "wine32:i386 installed no $KL_WINE32_LOADER"
 }
 
 # kl_build NAME [cmake options...]: configures and builds build/NAME.
@@ -119,13 +120,17 @@ kl_build_targets() {
   cmake --build "$KL_ROOT/build/$name" -j2 "${targets[@]}" || kl_die "building build/$name failed"
 }
 
+KL_WIN32_TEST_TARGETS="kl_contract_tests kl_device_tests kl_toolkit_tests kl_e2e_tests kl_install_tests
+  kl_startup_overclock_tests kl_driver_install_tests kl_label_fit_tests KlProbeTool KlPlatformReport
+  r6probe_sim"
+
 kl_build_all() {
   mkdir -p "$KL_ROOT/build"
   kl_build native
   kl_build win64 -DCMAKE_TOOLCHAIN_FILE="$KL_ROOT/cmake/mingw-w64-x86_64.cmake"
   # The 32-bit build is the shipped one: small, stripped, its symbols apart.
   kl_build win32 -DCMAKE_TOOLCHAIN_FILE="$KL_ROOT/cmake/mingw-w64-i686.cmake" -DKL_RELEASE=ON
-  # The 32-bit test programs that run under WoW64.
-  kl_build_targets win32-tests "kl_contract_tests kl_device_tests" \
+  # The 32-bit test programs and the simulated card's i686 driver, for the 32-bit prefix.
+  kl_build_targets win32-tests "$KL_WIN32_TEST_TARGETS" \
     -DCMAKE_TOOLCHAIN_FILE="$KL_ROOT/cmake/mingw-w64-i686-posix.cmake"
 }

@@ -1,7 +1,8 @@
 # shellcheck shell=bash
-# The r6probe test driver in the Wine prefix: build/win64/bin/r6probe-sim.sys, a kernel
-# service that serves \\.\r6probe.vxd from the simulated card named by its
-# Parameters\Card value. A test fixture only; the product never installs it.
+# The r6probe test driver in the Wine prefix: r6probe-sim.sys of the prefix's architecture
+# (kl_wine_test_bin: build/win64/bin or build/win32-tests/bin), a kernel service that serves
+# \\.\r6probe.vxd from the simulated card named by its Parameters\Card value. A test
+# fixture only; the product never installs it.
 #
 # Source after tools/wine/lib.sh, once kl_wine_start has succeeded:
 #
@@ -21,8 +22,9 @@
 
 KL_DRIVER_SERVICE=r6probe
 KL_DRIVER_KEY='HKLM\System\CurrentControlSet\Services\r6probe'
-KL_DRIVER_FILE=$KL_ROOT/build/win64/bin/r6probe-sim.sys
-KL_DRIVER_PROBE=$KL_ROOT/build/win64/bin/KlProbeTool.exe
+# The driver file and the tool that waits for its device, for the prefix's architecture.
+kl_wine_driver_file() { printf '%s\n' "$(kl_wine_test_bin)/r6probe-sim.sys"; }
+kl__driver_probe() { printf '%s\n' "$(kl_wine_test_bin)/KlProbeTool.exe"; }
 KL_DRIVER_WAIT=${KL_DRIVER_WAIT:-10}
 
 # Runs a Wine command for the driver functions; its output, without carriage returns, is
@@ -30,7 +32,7 @@ KL_DRIVER_WAIT=${KL_DRIVER_WAIT:-10}
 kl__driver_cmd() {
     local log rc=0
     log=$(kl__state)/driver.log
-    kl__nolock timeout --kill-after=5 60 "$KL_WINE64" "$@" </dev/null >"$log" 2>&1 || rc=$?
+    kl__nolock timeout --kill-after=5 60 "$KL_WINE" "$@" </dev/null >"$log" 2>&1 || rc=$?
     KL__DRIVER_OUTPUT=$(tr -d '\r' <"$log")
     return "$rc"
 }
@@ -47,9 +49,9 @@ kl__driver_fail() {
 kl__driver_ready() {
     kl__require_started "$1" || return 1
     local file
-    for file in "$KL_DRIVER_FILE" "$KL_DRIVER_PROBE"; do
+    for file in "$(kl_wine_driver_file)" "$(kl__driver_probe)"; do
         if [[ ! -f $file ]]; then
-            kl__error "$1: $file is missing" "build build/win64 first"
+            kl__error "$1: $file is missing" "build $(dirname "$(dirname "$file")") first"
             return 1
         fi
     done
@@ -79,7 +81,7 @@ kl__driver_image_path() {
 kl_wine_driver_install() {
     kl__driver_ready kl_wine_driver_install || return 1
     local path current
-    path=$(kl_wine_winpath "$KL_DRIVER_FILE")
+    path=$(kl_wine_winpath "$(kl_wine_driver_file)")
     # The prefix outlives runs, so the service may exist, perhaps naming another build. Wine's
     # sc has no "config": a service for another file is deleted and created again.
     if current=$(kl__driver_image_path); then
@@ -130,9 +132,9 @@ kl_wine_driver_start() {
             return 1
         fi
     fi
-    if ! kl__driver_cmd "$KL_DRIVER_PROBE" wait "$KL_DRIVER_WAIT"; then
+    if ! kl__driver_cmd "$(kl__driver_probe)" wait "$KL_DRIVER_WAIT"; then
         kl__driver_fail "the driver $KL_DRIVER_SERVICE started but its device does not answer" \
-            "$KL_DRIVER_PROBE" wait "$KL_DRIVER_WAIT"
+            "$(kl__driver_probe)" wait "$KL_DRIVER_WAIT"
         return 1
     fi
     return 0

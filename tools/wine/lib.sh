@@ -11,6 +11,8 @@
 #   kl_wine_video_key               driver base key below HKLM named by \Device\Video0
 #   kl_wine_windows_version         the version a program sees, e.g. 5.1.2600
 #   kl_wine_winpath PATH            the Windows path (Z:\...) of a Linux path, without starting Wine
+#   kl_wine_test_bin                the test programs built for KL_WINEARCH (build/win64/bin or
+#                                   build/win32-tests/bin)
 #   kl_wine_stop                    ends what kl_wine_start started; the prefix stays
 #
 # Callers should `trap kl_wine_stop EXIT` after a successful kl_wine_start.
@@ -28,7 +30,13 @@
 # An error of the harness names its log and prints the last lines the failed command wrote.
 #
 # Settings read from the environment (all optional):
-#   KL_WINEPREFIX          prefix folder (default $KL_ROOT/build/wineprefix)
+#   KL_WINEARCH            win64 (default): a 64-bit Windows, loader /usr/lib/wine/wine64;
+#                          win32: a 32-bit Windows as Kestrelune's users have it (no registry
+#                          redirection, no syswow64), loader /usr/lib/wine/wine of Debian's
+#                          wine32:i386; each has a prefix of its own
+#   KL_WINEPREFIX          prefix folder of win64 (default $KL_ROOT/build/wineprefix)
+#   KL_WINEPREFIX32        prefix folder of win32 (default $KL_ROOT/build/wineprefix32)
+#   KL_WINE_LOADER         the Wine loader (default the one of KL_WINEARCH above)
 #   KL_USE_DISPLAY         non-empty and not 0: use $DISPLAY when it answers, instead of
 #                          starting an X server
 #   KL_XORG                the Xorg binary (default /usr/lib/xorg/Xorg, else Xorg on PATH)
@@ -41,14 +49,17 @@
 #   KL_WINE_KEEP_LOGS      log folders of earlier runs to keep (default 5, at least 1)
 #   KL_WINE_ERROR_LINES    output lines an error shows of the failed command (default 20)
 #   KL_SCREENSHOT_WAIT     seconds kl_wine_screenshot waits for a named window (default 10)
-#   KL_WINE_I386_DLLPATH   the lib/i386-linux-gnu/wine folder of an unpacked libwine:i386
-#                          (default build/wine-i386/..., as tools/lib/setup.sh unpacks it);
-#                          when it holds the i386 DLLs, WINEDLLPATH points at it, the prefix is
-#                          made with a filled syswow64 and 32-bit console programs run (WoW64)
+#
+# Windows' own fonts: Debian's fonts-wine puts Marlett (the caption buttons), MS Sans Serif,
+# Tahoma and Wine's other fonts in /usr/share/wine/fonts, but Debian's Wine 8 looks for them
+# in "\??\Z:\usr\share\wine\../fonts", a path with a forward slash that Wine's file system
+# takes for one name and never finds: they are never loaded, in an old prefix or a new one,
+# and every text falls back to a wider Linux font. The harness copies them into the prefix's
+# C:\windows\Fonts, where Windows keeps them and Wine loads every font of the folder.
 #
 # After kl_wine_start these are exported for the caller: WINEPREFIX, WINEARCH, WINEDEBUG,
 # WINEDLLOVERRIDES, WINESERVER, WINELOADER, DISPLAY, and KL_VIDEO_KEY (driver base key),
-# KL_VIDEO_GUID (its brace group), KL_WINE64 (the loader), KL_WINE_OWN_DISPLAY (1 when the
+# KL_VIDEO_GUID (its brace group), KL_WINE (the loader), KL_WINE_OWN_DISPLAY (1 when the
 # harness runs its own X server, 0 when it uses the caller's display), KL_WINE_LOG_DIR (this
 # run's log folder).
 #
@@ -60,8 +71,10 @@
 KL_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd -P)
 KL_WINE_DIR=$KL_ROOT/tools/wine
 KL_WINE_SEED_DIR=$KL_WINE_DIR/seed
-KL_WINE64=${KL_WINE64:-/usr/lib/wine/wine64}
+KL_WINEARCH=${KL_WINEARCH:-win64}
+# The 64-bit server serves the programs of a 32-bit prefix as well.
 KL_WINESERVER=${KL_WINESERVER:-/usr/lib/wine/wineserver64}
+KL_WINE_FONTS_DIR=${KL_WINE_FONTS_DIR:-/usr/share/wine/fonts}
 
 # State of this shell's run; kept across a second `source` of this file.
 KL__STARTED=${KL__STARTED:-0}
@@ -77,7 +90,34 @@ source "$KL_WINE_DIR/lib_processes.sh"
 # shellcheck source=tools/wine/lib_display.sh
 source "$KL_WINE_DIR/lib_display.sh"
 
-kl__prefix() { printf '%s\n' "${KL_WINEPREFIX:-$KL_ROOT/build/wineprefix}"; }
+kl__prefix() {
+    if [[ $KL_WINEARCH == win32 ]]; then
+        printf '%s\n' "${KL_WINEPREFIX32:-$KL_ROOT/build/wineprefix32}"
+    else
+        printf '%s\n' "${KL_WINEPREFIX:-$KL_ROOT/build/wineprefix}"
+    fi
+}
+
+# kl_wine_test_bin: the folder of the Windows test programs (and the simulated card's
+# driver) built for the prefix's architecture.
+kl_wine_test_bin() {
+    if [[ $KL_WINEARCH == win32 ]]; then
+        printf '%s\n' "$KL_ROOT/build/win32-tests/bin"
+    else
+        printf '%s\n' "$KL_ROOT/build/win64/bin"
+    fi
+}
+
+# The loader of the prefix's architecture.
+kl__loader() {
+    if [[ -n ${KL_WINE_LOADER:-} ]]; then
+        printf '%s\n' "$KL_WINE_LOADER"
+    elif [[ $KL_WINEARCH == win32 ]]; then
+        printf '%s\n' /usr/lib/wine/wine
+    else
+        printf '%s\n' /usr/lib/wine/wine64
+    fi
+}
 kl__state() { printf '%s\n' "$(kl__prefix).harness"; }
 
 # A prefix this harness completed, or any folder below our build folder, is ours to manage
@@ -185,7 +225,7 @@ kl__nolock() {
 kl__wine_quiet() {
     local limit=$1
     shift
-    kl__logged "$(kl__wine_log)" kl__nolock timeout --kill-after=5 "$limit" "$KL_WINE64" "$@"
+    kl__logged "$(kl__wine_log)" kl__nolock timeout --kill-after=5 "$limit" "$KL_WINE" "$@"
 }
 
 # kl__wine_out LIMIT ARGS...: a Wine call whose standard output the caller wants; its errors
@@ -195,7 +235,7 @@ kl__wine_out() {
     shift
     log=$(kl__wine_log)
     printf '[kl-wine] %s $ %s\n' "$(date '+%T')" "wine $*" >>"$log"
-    out=$(kl__nolock timeout --kill-after=5 "$limit" "$KL_WINE64" "$@" </dev/null 2>>"$log") || rc=$?
+    out=$(kl__nolock timeout --kill-after=5 "$limit" "$KL_WINE" "$@" </dev/null 2>>"$log") || rc=$?
     ((rc == 0)) || printf '%s\n' "$out" >>"$log"
     printf '[kl-wine] exit status %s\n' "$rc" >>"$log"
     printf '%s\n' "$out"
@@ -205,7 +245,7 @@ kl__wine_out() {
 kl__env() {
     export WINEPREFIX
     WINEPREFIX=$(kl__prefix)
-    export WINEARCH=win64
+    export WINEARCH=$KL_WINEARCH
     export WINEDEBUG=${KL_WINEDEBUG:--all}
     # mscoree: no .NET runtime is wanted, and nothing may wait for an installer.
     # mshtml: there is no Gecko for Wine here; looking for it held every first creation of an
@@ -216,27 +256,48 @@ kl__env() {
     # server start, so kl__desktop creates the desktop itself.
     export WINEDLLOVERRIDES=${KL_WINEDLLOVERRIDES-mscoree=;mshtml=;winemenubuilder.exe=}
     export WINESERVER=$KL_WINESERVER
-    export WINELOADER=$KL_WINE64
-    export KL_WINE64
-    if kl__wow64_dlls; then
-        export WINEDLLPATH=$KL_WINE_I386_DLLPATH
+    export WINELOADER=$KL_WINE
+    export KL_WINE KL_WINEARCH
+    # From an earlier harness that ran 32-bit console programs with unpacked DLLs.
+    unset WINEDLLPATH
+}
+
+# What a prefix depends on beyond Wine itself: 32-bit Wine reports the display's modes only
+# when the X libraries its display driver opens were there when the prefix was made.
+kl__prefix_fingerprint() {
+    local lib
+    printf 'wine %s\n' "$("$KL_WINE" --version 2>/dev/null || true)"
+    [[ $KL_WINEARCH == win32 ]] || return 0
+    for lib in libXrandr.so.2 libXrender.so.1 libXinerama.so.1 libXcursor.so.1 libXi.so.6 \
+        libXcomposite.so.1 libXfixes.so.3 libXxf86vm.so.1; do
+        [[ -e /usr/lib/i386-linux-gnu/$lib ]] && printf '%s\n' "$lib"
+    done
+    return 0
+}
+
+# Copies Windows' fonts of fonts-wine into the prefix's font folder (see the top of this file).
+kl__install_fonts() {
+    local fonts
+    fonts=$(kl__prefix)/drive_c/windows/Fonts
+    if [[ ! -f $KL_WINE_FONTS_DIR/marlett.ttf || ! -f $KL_WINE_FONTS_DIR/tahoma.ttf ]]; then
+        kl__error "Windows' fonts are missing: no marlett.ttf and tahoma.ttf in $KL_WINE_FONTS_DIR" \
+            "install with: apt-get install -y --no-install-recommends fonts-wine"
+        return 1
     fi
-}
-
-# Succeeds when the Windows-side i386 DLLs of libwine:i386 are there to run 32-bit programs.
-kl__wow64_dlls() {
-    KL_WINE_I386_DLLPATH=${KL_WINE_I386_DLLPATH:-$KL_ROOT/build/wine-i386/usr/lib/i386-linux-gnu/wine}
-    [[ -f $KL_WINE_I386_DLLPATH/i386-windows/kernel32.dll ]]
-}
-
-# Succeeds when the prefix's syswow64 holds the 32-bit system DLLs.
-kl__prefix_has_wow64() {
-    [[ -f $(kl__prefix)/drive_c/windows/syswow64/kernel32.dll ]]
+    if ! mkdir -p "$fonts" ||
+        ! cp -u -- "$KL_WINE_FONTS_DIR"/*.ttf "$KL_WINE_FONTS_DIR"/*.fon "$fonts/"; then
+        kl__error "cannot copy the fonts of $KL_WINE_FONTS_DIR into $fonts"
+        return 1
+    fi
 }
 
 kl__check_tools() {
     local missing=()
-    [[ -x $KL_WINE64 ]] || missing+=("$KL_WINE64 (Debian package wine64)")
+    if [[ $KL_WINEARCH == win32 ]]; then
+        [[ -x $KL_WINE ]] || missing+=("$KL_WINE (Debian package wine32:i386, see tools/lib/setup.sh)")
+    else
+        [[ -x $KL_WINE ]] || missing+=("$KL_WINE (Debian package wine64)")
+    fi
     [[ -x $KL_WINESERVER ]] || missing+=("$KL_WINESERVER (Debian package wine64)")
     command -v timeout >/dev/null 2>&1 || missing+=("timeout (coreutils)")
     command -v flock >/dev/null 2>&1 || missing+=("flock (util-linux)")
@@ -301,30 +362,32 @@ kl__unlock() {
     return 0
 }
 
-# Creates the 64-bit prefix once. The marker is written only after a complete first boot
-# whose server has exited (which is when Wine writes the registry files), so an interrupted
-# creation is detected and redone.
+# Creates the prefix once. The marker is written only after a complete first boot whose
+# server has exited (which is when Wine writes the registry files), so an interrupted
+# creation is detected and redone. It holds what the prefix was made with; a prefix made
+# with something else is made afresh.
 kl__ensure_prefix() {
-    local prefix log t0
+    local prefix log t0 fingerprint bits=64 setting=KL_WINEPREFIX
     prefix=$(kl__prefix)
     log=$(kl__wine_log)
+    [[ $KL_WINEARCH == win32 ]] && bits=32 setting=KL_WINEPREFIX32
+    fingerprint=$(kl__prefix_fingerprint)
     if [[ -f $prefix/.kl-prefix-ready ]]; then
-        kl__wow64_dlls && ! kl__prefix_has_wow64 || return 0
-        # Wine fills syswow64 only when it creates a prefix (wineboot -u leaves it empty).
-        kl__log "the prefix $prefix has no 32-bit system DLLs; making it afresh"
+        [[ $(tail -n +2 "$prefix/.kl-prefix-ready") != "$fingerprint" ]] || return 0
+        kl__log "the prefix $prefix was made with another Wine or other X libraries; making it afresh"
         rm -f -- "$prefix/.kl-prefix-ready"
     fi
     if [[ -e $prefix ]]; then
         if ! kl__prefix_is_ours; then
             kl__error "$prefix exists but was not completed by this harness" \
-                "remove it or point KL_WINEPREFIX elsewhere"
+                "remove it or point $setting elsewhere"
             return 1
         fi
-        kl__log "removing the incomplete prefix $prefix"
+        kl__log "removing the incomplete or outdated prefix $prefix"
         rm -rf -- "$prefix"
     fi
     mkdir -p "$(dirname "$prefix")"
-    kl__log "creating the 64-bit Wine prefix $prefix (once; takes some seconds)"
+    kl__log "creating the $bits-bit Wine prefix $prefix (once; takes some seconds)"
     t0=$SECONDS
     if ! kl__wine_quiet 300 wineboot --init; then
         kl__cmd_error "$log" "wineboot --init failed"
@@ -334,17 +397,20 @@ kl__ensure_prefix() {
         kl__cmd_error "$log" "the first Wine session did not end within 120 s"
         return 1
     fi
-    if [[ ! -s $prefix/system.reg || ! -s $prefix/user.reg || ! -d $prefix/drive_c/windows/syswow64 ]]; then
-        kl__error "the new prefix is incomplete (no registry files or not 64-bit)" \
+    if [[ ! -s $prefix/system.reg || ! -s $prefix/user.reg ||
+        ! -f $prefix/drive_c/windows/system32/kernel32.dll ]]; then
+        kl__error "the new prefix is incomplete (no registry files or no system DLLs)" \
             "prefix: $prefix" "log: $log"
         return 1
     fi
-    if kl__wow64_dlls && ! kl__prefix_has_wow64; then
-        kl__error "the new prefix has no 32-bit system DLLs in syswow64" \
-            "WINEDLLPATH=${WINEDLLPATH:-}" "prefix: $prefix" "log: $log"
+    # A 64-bit Windows has syswow64; a 32-bit one, as users have it, has none.
+    if { [[ $KL_WINEARCH == win32 ]] && [[ -d $prefix/drive_c/windows/syswow64 ]]; } ||
+        { [[ $KL_WINEARCH != win32 ]] && [[ ! -d $prefix/drive_c/windows/syswow64 ]]; }; then
+        kl__error "the new prefix is not a $bits-bit Windows (syswow64 is wrong)" \
+            "WINEARCH=$WINEARCH, loader $KL_WINE" "prefix: $prefix" "log: $log"
         return 1
     fi
-    date '+%F %T' >"$prefix/.kl-prefix-ready"
+    printf '%s\n%s\n' "$(date '+%F %T')" "$fingerprint" >"$prefix/.kl-prefix-ready"
     kl__log "prefix created in $((SECONDS - t0)) s"
     return 0
 }
@@ -385,7 +451,7 @@ kl__start_helper() {
     fifo=$state/helper.fifo
     rm -f "$fifo"
     mkfifo "$fifo" || { kl__error "cannot create $fifo"; return 1; }
-    kl__spawn "$state/helper.pid" "$KL_WINE64" cmd.exe /q 0<>"$fifo" >>"$KL__RUN_DIR/helper.log" 2>&1
+    kl__spawn "$state/helper.pid" "$KL_WINE" cmd.exe /q 0<>"$fifo" >>"$KL__RUN_DIR/helper.log" 2>&1
     KL__HELPER_PID=$(cat "$state/helper.pid")
     return 0
 }
@@ -513,6 +579,7 @@ kl_wine_start() {
         kl_wine_stop
     fi
     local t0=$SECONDS key lines=()
+    KL_WINE=$(kl__loader)
     kl__check_tools || return 1
     kl__env
     if [[ $KL__SAVED_DISPLAY == __unset__ ]]; then
@@ -523,7 +590,8 @@ kl_wine_start() {
         kl_wine_stop
         return 1
     fi
-    if ! kl__display || ! kl__ensure_prefix || ! kl__start_server || ! kl__start_helper; then
+    if ! kl__display || ! kl__ensure_prefix || ! kl__install_fonts || ! kl__start_server ||
+        ! kl__start_helper; then
         kl_wine_stop
         return 1
     fi
@@ -621,7 +689,7 @@ kl_wine_run() {
     fi
     # timeout puts the program in its own process group and signals the whole group, so
     # the processes the program started end with it.
-    kl__nolock timeout --kill-after=10 "$limit" "$KL_WINE64" "$exe" "$@" || rc=$?
+    kl__nolock timeout --kill-after=10 "$limit" "$KL_WINE" "$exe" "$@" || rc=$?
     if ((rc == 124 && SECONDS - t0 >= limit - 1)); then
         kl__error "TIMEOUT: $(basename -- "$exe") was still running after $limit s and has been killed" \
             "command: $exe $*"

@@ -58,6 +58,13 @@ fi
 trap kl_wine_stop EXIT
 
 expect_eq "WINEPREFIX is the harness prefix" "$WINEPREFIX" "${KL_WINEPREFIX:-$KL_ROOT/build/wineprefix}"
+fonts_dir=$WINEPREFIX/drive_c/windows/Fonts
+if [[ -f $fonts_dir/marlett.ttf && -f $fonts_dir/ms_sans_serif.ttf && -f $fonts_dir/tahoma.ttf ]]; then
+    pass "the prefix holds Windows' fonts (Marlett, MS Sans Serif, Tahoma) in C:\\windows\\Fonts"
+else
+    fail "the prefix holds Windows' fonts (Marlett, MS Sans Serif, Tahoma) in C:\\windows\\Fonts" \
+        "$(ls "$fonts_dir" 2>&1 | head -n 10)"
+fi
 if xdotool getdisplaygeometry >/dev/null 2>&1; then
     pass "DISPLAY $DISPLAY answers"
 else
@@ -198,7 +205,7 @@ fake_wine=$out_dir/fake-wine
 printf '#!/bin/sh\nfor i in $(seq 1 30); do echo "fake output line $i"; done\nexit 3\n' >"$fake_wine"
 chmod +x "$fake_wine"
 rc=0
-KL_WINE64=$fake_wine kl_wine_set_version winxp 2>"$out_dir/error.txt" || rc=$?
+KL_WINE=$fake_wine kl_wine_set_version winxp 2>"$out_dir/error.txt" || rc=$?
 error=$(cat "$out_dir/error.txt")
 if ((rc != 0)) && [[ $error == *"could not set HKCU\Software\Wine Version to winxp"* &&
     $error == *"exit status 3"* && $error == *"log: $KL_WINE_LOG_DIR/wine.log"* &&
@@ -222,10 +229,10 @@ fi
 flaky_wine=$out_dir/flaky-wine
 rm -f "$out_dir/flaky-wine.failed"
 printf '#!/bin/sh\n[ -e "%s" ] && exec "%s" "$@"\n: >"%s"\necho "flaky first attempt"\nexit 1\n' \
-    "$out_dir/flaky-wine.failed" "$KL_WINE64" "$out_dir/flaky-wine.failed" >"$flaky_wine"
+    "$out_dir/flaky-wine.failed" "$KL_WINE" "$out_dir/flaky-wine.failed" >"$flaky_wine"
 chmod +x "$flaky_wine"
 rc=0
-KL_WINE64=$flaky_wine kl_wine_set_version win2k 2>"$out_dir/error.txt" || rc=$?
+KL_WINE=$flaky_wine kl_wine_set_version win2k 2>"$out_dir/error.txt" || rc=$?
 error=$(cat "$out_dir/error.txt")
 if ((rc == 0)) && [[ $error == *"WARNING: setting HKCU\Software\Wine Version to win2k failed; trying once more"* &&
     $error == *"flaky first attempt"* && $(kl_wine_windows_version || true) == 5.0.2195 ]]; then
