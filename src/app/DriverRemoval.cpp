@@ -7,7 +7,7 @@
 #include "platform/regedit4.h"
 #include "platform/registry_access.h"
 #include "settings/DriverKey.h"
-#include "sysinfo/SysInfo_NT.h"
+#include "system/SystemQueries.h"
 
 namespace kl::app {
 namespace {
@@ -59,7 +59,7 @@ std::string backupFileName(const platform::LocalTime& t, int attempt) {
 // Writes the backup text into the installation folder's "Backup" folder.
 // Empty on success, else why it failed.
 std::string writeBackup(platform::Platform& p, const std::string& text) {
-  std::string install = sysinfo::GetInstallPath(p);
+  std::string install = system::GetInstallPath(p);
   if (install.empty())
     return "the installation folder is not known (the value \"installpath\" of "
            "HKEY_CURRENT_USER\\Software\\Kestrelune is missing)";
@@ -165,7 +165,7 @@ bool deleteKeyTree(platform::Registry& registry, HKey parent, const std::string&
 
 bool removeDriverKeys(platform::Platform& p, ui::Application& app) {
   const std::string base = settings::GetDriverKey(p, app);
-  const std::string version = sysinfo::GetWindowsVersion(p, 1);
+  const std::string version = system::GetWindowsVersion(p, 1);
   const std::optional<DriverOwnKey> own = locateDriverOwnKey(version, base);
   if (!backUp(p, app, own)) return false;
 

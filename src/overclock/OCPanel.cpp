@@ -6,7 +6,7 @@
 
 #include "platform/error.h"
 #include "platform/registry_access.h"
-#include "sysinfo/SysInfo_NT.h"
+#include "system/SystemQueries.h"
 #include "ui/layout.h"
 
 namespace kl::overclock {
@@ -376,7 +376,7 @@ void OCPanel::WriteStartupOverclock(bool registered) {
   {
     RegistryAccess run(platform_.registry, platform::kHkeyLocalMachine);
     run.openKey(kRunKey, false);
-    run.writeString(kRunValue, sysinfo::GetInstallPath(platform_) + kStartupProgram);
+    run.writeString(kRunValue, system::GetInstallPath(platform_) + kStartupProgram);
   }
   {
     RegistryAccess own(platform_.registry, platform::kHkeyCurrentUser);

@@ -1,4 +1,4 @@
-#include "sysinfo/FileInfo.h"
+#include "system/FileInfo.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -6,7 +6,7 @@
 
 #include "platform/error.h"
 
-namespace kl::sysinfo {
+namespace kl::system {
 namespace {
 
 const char kTranslationPath[] = "\\VarFileInfo\\Translation";
@@ -91,4 +91,4 @@ std::string GetFileInfoString(const FileInfoBlock& block, std::uint32_t translat
   return std::string(text, nul ? static_cast<const char*>(nul) - text : length);
 }
 
-}  // namespace kl::sysinfo
+}  // namespace kl::system
