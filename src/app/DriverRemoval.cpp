@@ -1,11 +1,11 @@
 #include "app/DriverRemoval.h"
 
-#include <cstdio>
 #include <vector>
 
 #include "platform/error.h"
 #include "platform/regedit4.h"
 #include "platform/registry_access.h"
+#include "platform/text_util.h"
 #include "settings/DriverKey.h"
 #include "system/SystemQueries.h"
 
@@ -50,10 +50,9 @@ bool deleteBelow(platform::Registry& registry, const std::string& parentPath,
 }
 
 std::string backupFileName(const platform::LocalTime& t, int attempt) {
-  char name[64];
-  std::snprintf(name, sizeof name, "driver-%04d-%02d-%02d-%02d%02d%02d", t.year, t.month, t.day,
-                t.hour, t.minute, t.second);
-  return std::string(name) + (attempt > 1 ? "-" + std::to_string(attempt) : "") + ".reg";
+  return platform::formatText("driver-%04d-%02d-%02d-%02d%02d%02d", t.year, t.month, t.day, t.hour,
+                              t.minute, t.second) +
+         (attempt > 1 ? "-" + std::to_string(attempt) : "") + ".reg";
 }
 
 // Writes the backup text into the installation folder's "Backup" folder.

@@ -2,9 +2,21 @@
 // windows and the message loop.
 #include <windows.h>
 
+#include <cxxabi.h>
+
+#include <cstdlib>
+
 #include "app/Program.h"
 #include "platform/win32/win32_platform.h"
 #include "ui/win32/win32_backend.h"
+
+// An exception nothing caught ends the program as abort() does. This takes
+// the place of the runtime's verbose handler, which would print the
+// exception's demangled type to the console a windowed program does not
+// have, and bring the whole demangler (some 50 KB) into the program for it.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() { std::abort(); }
+}  // namespace __gnu_cxx
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   kl::platform::Win32Platform services;

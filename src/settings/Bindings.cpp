@@ -74,14 +74,16 @@ void refreshKeys(SettingPages& pages, const Catalogue& c, GroupBindings& binding
   for (std::size_t i = 0; i < c.rows.size() && i < bindings.size(); ++i) {
     const std::string& path = paths.of(c.rows[i].role);
     if (bindings[i].key->GetPath() != path)
-      bindings[i].key = std::make_shared<TRegKey>(pages.platform().registry, path, c.rows[i].valueName);
+      bindings[i].key =
+          std::make_shared<TRegKey>(pages.platform().registry, path, c.rows[i].valueName);
   }
 }
 
 // The registry's storage asks the pass for the keys first: a change of the
 // driver key reaches every binding. A profile needs no key.
-std::unique_ptr<Storage> storageFor(SettingPages& pages, const Catalogue& c, GroupBindings& bindings,
-                                    const std::string& mode, const std::string& fileName) {
+std::unique_ptr<Storage> storageFor(SettingPages& pages, const Catalogue& c,
+                                    GroupBindings& bindings, const std::string& mode,
+                                    const std::string& fileName) {
   if (mode == "Profile")
     return std::make_unique<ProfileStorage>(pages.platform().profiles, fileName, c);
   refreshKeys(pages, c, bindings);

@@ -1,26 +1,16 @@
 #include "system/SystemQueries.h"
 
 #include <cstdint>
-#include <cstdio>
 
 #include "platform/error.h"
 #include "platform/registry_access.h"
+#include "platform/text_util.h"
 #include "system/FileInfo.h"
 
 namespace kl::system {
 namespace {
 
 const char kProgramKey[] = "Software\\Kestrelune";
-
-template <typename... Args>
-std::string format(const char* pattern, Args... args) {
-  const int length = std::snprintf(nullptr, 0, pattern, args...);
-  if (length <= 0) return std::string();
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  std::snprintf(&text[0], text.size(), pattern, args...);
-  text.pop_back();
-  return text;
-}
 
 const char* platformName(std::uint32_t platformId) {
   switch (platformId) {
@@ -51,11 +41,11 @@ std::string longVersion(const platform::OsVersion& v) {
   const int major = static_cast<int>(v.major);
   const int minor = static_cast<int>(v.minor);
   if (v.platformId != platform::kPlatformWindows && v.platformId != platform::kPlatformNt)
-    return format("%s %d.%d", name, major, minor);
+    return platform::formatText("%s %d.%d", name, major, minor);
   if (!v.servicePack.empty())
-    return format("%s %d.%d (Build %d: %s)", name, major, minor, buildNumber(v),
-                  v.servicePack.c_str());
-  return format("%s %d.%d (Build %d)", name, major, minor, buildNumber(v));
+    return platform::formatText("%s %d.%d (Build %d: %s)", name, major, minor, buildNumber(v),
+                                v.servicePack.c_str());
+  return platform::formatText("%s %d.%d (Build %d)", name, major, minor, buildNumber(v));
 }
 
 }  // namespace
@@ -64,7 +54,7 @@ std::string GetWindowsVersion(platform::Platform& platform, int form) {
   const platform::OsVersion v = platform.os.version();
   switch (form) {
     case 1:
-      return format("%d.%d", static_cast<int>(v.major), static_cast<int>(v.minor));
+      return platform::formatText("%d.%d", static_cast<int>(v.major), static_cast<int>(v.minor));
     case 2:
       return longVersion(v);
     default:
@@ -104,10 +94,10 @@ std::string GetFileVersionText(platform::Platform& platform, const std::string& 
   // The block is released when `info` goes out of scope, on the error path too.
   FileInfoBlock info = CreateFileInfo(platform, file);
   const platform::FixedFileInfo fixed = GetFixedFileInfo(info);
-  const std::string text = format("%d.%d.%d.%d", static_cast<int>(fixed.fileVersionMS >> 16),
-                                  static_cast<int>(fixed.fileVersionMS & 0xFFFFu),
-                                  static_cast<int>(fixed.fileVersionLS >> 16),
-                                  static_cast<int>(fixed.fileVersionLS & 0xFFFFu));
+  const std::string text = platform::formatText(
+      "%d.%d.%d.%d", static_cast<int>(fixed.fileVersionMS >> 16),
+      static_cast<int>(fixed.fileVersionMS & 0xFFFFu), static_cast<int>(fixed.fileVersionLS >> 16),
+      static_cast<int>(fixed.fileVersionLS & 0xFFFFu));
   FreeFileInfo(info);
   return text;
 }

@@ -9,6 +9,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <cstring>
 #include <set>
 
 namespace kl::e2e::shell {
@@ -280,16 +281,15 @@ inline std::string procEntry(const std::string& text, const std::string& prefix)
   return "";
 }
 
-// Wine answers GetProcessTimes for another process with zeros, so the times
-// come from the Linux process that runs `exe` in this test's Wine prefix
-// (the prefix's file system shows Linux's /proc as Z:\proc): user and
-// system time in 100 ns units, or 0 when there is no single such process.
-inline ULONGLONG linuxProcessorTime(const std::string& exe) {
+// The /proc folder (as Z:\proc\<pid>\) of the Linux process that runs
+// `exe` in this test's Wine prefix (the prefix's file system shows Linux's
+// /proc as Z:\proc); empty when there is no single such process.
+inline std::string linuxProcessFolder(const std::string& exe) {
   const std::string prefix = procEntry(readWholeFile("Z:\\proc\\self\\environ"), "WINEPREFIX=");
-  if (prefix.empty()) return 0;
+  if (prefix.empty()) return "";
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA("Z:\\proc\\*", &found);
-  if (search == INVALID_HANDLE_VALUE) return 0;
+  if (search == INVALID_HANDLE_VALUE) return "";
   std::vector<std::string> matches;
   do {
     const std::string name = found.cFileName;
@@ -297,13 +297,21 @@ inline ULONGLONG linuxProcessorTime(const std::string& exe) {
     const std::string dir = "Z:\\proc\\" + name + "\\";
     if (readWholeFile(dir + "cmdline").find(exe) == std::string::npos) continue;
     if (procEntry(readWholeFile(dir + "environ"), "WINEPREFIX=") != prefix) continue;
-    matches.push_back(readWholeFile(dir + "stat"));
+    matches.push_back(dir);
   } while (FindNextFileA(search, &found));
   FindClose(search);
-  if (matches.size() != 1) return 0;
+  return matches.size() == 1 ? matches.front() : "";
+}
+
+// Wine answers GetProcessTimes for another process with zeros, so the times
+// come from the Linux process that runs `exe`: user and system time in
+// 100 ns units, or 0 when there is no single such process.
+inline ULONGLONG linuxProcessorTime(const std::string& exe) {
+  const std::string dir = linuxProcessFolder(exe);
+  if (dir.empty()) return 0;
   // Fields 14 and 15, after the parenthesised command: utime and stime in
   // clock ticks of 1/100 s.
-  const std::string& stat = matches.front();
+  const std::string stat = readWholeFile(dir + "stat");
   const auto close = stat.rfind(')');
   if (close == std::string::npos) return 0;
   std::vector<std::string> fields;
@@ -314,6 +322,30 @@ inline ULONGLONG linuxProcessorTime(const std::string& exe) {
   }
   if (fields.size() < 13) return 0;  // fields from the 3rd on
   return (std::stoull(fields[11]) + std::stoull(fields[12])) * 100000ULL;
+}
+
+// How often the threads of the prefix's one Kestrelune.exe have been woken
+// so far (their context switches, from Linux's /proc: Wine counts none); -1
+// when they cannot be read. A thread that waits for its next message with
+// no timer running is not woken at all.
+inline long long wakeCount() {
+  const std::string dir = linuxProcessFolder("Kestrelune.exe");
+  if (dir.empty()) return -1;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((dir + "task\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return -1;
+  long long wakes = 0;
+  do {
+    const std::string name = found.cFileName;
+    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+    const std::string status = readWholeFile(dir + "task\\" + name + "\\status");
+    for (const char* field : {"\nvoluntary_ctxt_switches:", "\nnonvoluntary_ctxt_switches:"}) {
+      const auto at = status.find(field);
+      if (at != std::string::npos) wakes += std::atoll(status.c_str() + at + std::strlen(field));
+    }
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return wakes;
 }
 
 // User and kernel time of the process so far, in 100 ns units (where Wine
