@@ -324,28 +324,35 @@ inline ULONGLONG linuxProcessorTime(const std::string& exe) {
   return (std::stoull(fields[11]) + std::stoull(fields[12])) * 100000ULL;
 }
 
-// How often the threads of the prefix's one Kestrelune.exe have been woken
-// so far (their context switches, from Linux's /proc: Wine counts none); -1
-// when they cannot be read. A thread that waits for its next message with
-// no timer running is not woken at all.
-inline long long wakeCount() {
+// How often each thread of the prefix's one Kestrelune.exe has been woken
+// so far (its context switches, from Linux's /proc: Wine counts none), by
+// the thread's Linux name and id ("main" for the process's first thread);
+// empty when they cannot be read. A thread that waits for its next message
+// with no timer running is not woken at all.
+inline std::map<std::string, long long> wakeCounts() {
+  std::map<std::string, long long> counts;
   const std::string dir = linuxProcessFolder("Kestrelune.exe");
-  if (dir.empty()) return -1;
+  if (dir.empty()) return counts;
+  const std::string pid = dir.substr(8, dir.size() - 9);  // Z:\proc\<pid>\ (sic)
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA((dir + "task\\*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return -1;
-  long long wakes = 0;
+  if (search == INVALID_HANDLE_VALUE) return counts;
   do {
-    const std::string name = found.cFileName;
-    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-    const std::string status = readWholeFile(dir + "task\\" + name + "\\status");
+    const std::string tid = found.cFileName;
+    if (tid.find_first_not_of("0123456789") != std::string::npos) continue;
+    const std::string task = dir + "task\\" + tid + "\\";
+    const std::string status = readWholeFile(task + "status");
+    long long wakes = 0;
     for (const char* field : {"\nvoluntary_ctxt_switches:", "\nnonvoluntary_ctxt_switches:"}) {
       const auto at = status.find(field);
       if (at != std::string::npos) wakes += std::atoll(status.c_str() + at + std::strlen(field));
     }
+    std::string name = readWholeFile(task + "comm");
+    while (!name.empty() && (name.back() == '\n' || name.back() == '\r')) name.pop_back();
+    counts[(tid == pid ? "main" : name) + " " + tid] = wakes;
   } while (FindNextFileA(search, &found));
   FindClose(search);
-  return wakes;
+  return counts;
 }
 
 // User and kernel time of the process so far, in 100 ns units (where Wine
