@@ -9,13 +9,13 @@
 #include "fuzz_support.h"
 #include "platform/error.h"
 #include "platform/sim/sim_platform.h"
-#include "sysinfo/FileInfo.h"
-#include "sysinfo/SysInfo_NT.h"
+#include "system/FileInfo.h"
+#include "system/SystemQueries.h"
 
 namespace {
 
 namespace p = kl::platform;
-using namespace kl::sysinfo;
+using namespace kl::system;
 
 // Every file has the fuzzer's block as its version resource; the queries
 // are the simulated ones, which read the block as it is.

@@ -1,6 +1,6 @@
 #include "app/AboutForm.h"
 
-#include "sysinfo/SysInfo_NT.h"
+#include "system/SystemQueries.h"
 #include "ui/application.h"
 #include "ui/layout.h"
 
@@ -45,7 +45,7 @@ TformAbout::TformAbout(ui::Application& app, platform::Platform& platform)
 void TformAbout::FormCreate() { timer.setEnabled(true); }
 
 void TformAbout::FormShow() {
-  Label4->setText("version " + sysinfo::GetProgramVersion(platform_));
+  Label4->setText("version " + system::GetProgramVersion(platform_));
   FormCreate();
 }
 

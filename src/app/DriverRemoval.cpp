@@ -1,13 +1,13 @@
 #include "app/DriverRemoval.h"
 
-#include <cstdio>
 #include <vector>
 
 #include "platform/error.h"
 #include "platform/regedit4.h"
 #include "platform/registry_access.h"
+#include "platform/text_util.h"
 #include "settings/DriverKey.h"
-#include "sysinfo/SysInfo_NT.h"
+#include "system/SystemQueries.h"
 
 namespace kl::app {
 namespace {
@@ -50,16 +50,15 @@ bool deleteBelow(platform::Registry& registry, const std::string& parentPath,
 }
 
 std::string backupFileName(const platform::LocalTime& t, int attempt) {
-  char name[64];
-  std::snprintf(name, sizeof name, "driver-%04d-%02d-%02d-%02d%02d%02d", t.year, t.month, t.day,
-                t.hour, t.minute, t.second);
-  return std::string(name) + (attempt > 1 ? "-" + std::to_string(attempt) : "") + ".reg";
+  return platform::formatText("driver-%04d-%02d-%02d-%02d%02d%02d", t.year, t.month, t.day, t.hour,
+                              t.minute, t.second) +
+         (attempt > 1 ? "-" + std::to_string(attempt) : "") + ".reg";
 }
 
 // Writes the backup text into the installation folder's "Backup" folder.
 // Empty on success, else why it failed.
 std::string writeBackup(platform::Platform& p, const std::string& text) {
-  std::string install = sysinfo::GetInstallPath(p);
+  std::string install = system::GetInstallPath(p);
   if (install.empty())
     return "the installation folder is not known (the value \"installpath\" of "
            "HKEY_CURRENT_USER\\Software\\Kestrelune is missing)";
@@ -165,7 +164,7 @@ bool deleteKeyTree(platform::Registry& registry, HKey parent, const std::string&
 
 bool removeDriverKeys(platform::Platform& p, ui::Application& app) {
   const std::string base = settings::GetDriverKey(p, app);
-  const std::string version = sysinfo::GetWindowsVersion(p, 1);
+  const std::string version = system::GetWindowsVersion(p, 1);
   const std::optional<DriverOwnKey> own = locateDriverOwnKey(version, base);
   if (!backUp(p, app, own)) return false;
 

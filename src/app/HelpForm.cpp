@@ -1,6 +1,6 @@
 #include "app/HelpForm.h"
 
-#include "sysinfo/SysInfo_NT.h"
+#include "system/SystemQueries.h"
 
 namespace kl::app {
 namespace {
@@ -39,7 +39,7 @@ TformHelp::TformHelp(ui::Application& app, platform::Platform& platform)
 }
 
 std::string TformHelp::document(const char* name) {
-  return sysinfo::GetInstallPath(platform_) + name;
+  return system::GetInstallPath(platform_) + name;
 }
 
 void TformHelp::FormCreate() {

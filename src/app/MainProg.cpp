@@ -14,7 +14,7 @@
 #include "settings/BindingGroups.h"
 #include "settings/DriverKey.h"
 #include "settings/Options.h"
-#include "sysinfo/SysInfo_NT.h"
+#include "system/SystemQueries.h"
 
 namespace kl::app {
 
@@ -78,12 +78,13 @@ void TMainForm::startRoutine() {
   settingPages->openGL.trackLODChange();
   settingPages->openGL.trackSubPixelPrecisionChange();
   settingPages->directX.trackTruFormChange();
-  const std::string profiles = sysinfo::GetInstallPath(platform_) + "Profiles";
+  const std::string profiles = system::GetInstallPath(platform_) + "Profiles";
   OpenProfile->initialDir = profiles;
   SaveProfile->initialDir = profiles;
   startupStep([&] { ocPanel->InitOverclockPanel(); });
   startupStep([&] { sysInfoPage->FillSystemInfo(); });
   startupStep([&] {
+    settings::SettingPages::Pass pass(*settingPages);  // one lookup of the driver key
     settings::CreateAllKeys(*settingPages);
     settings::LoadAllKeys(*settingPages, kRegister, "");
   });
@@ -103,7 +104,7 @@ void TMainForm::startupStep(const std::function<void()>& step) {
 }
 
 bool TMainForm::passVersionGate() {
-  osVersionText = sysinfo::GetWindowsVersion(platform_, 1);
+  osVersionText = system::GetWindowsVersion(platform_, 1);
   if (osVersionText == "5.1" || osVersionText == "5.0") return true;
   app().messageBox("Sorry this tweaker only works on Windows 2000/XP for now", app().title(),
                    ui::kMbOk);
@@ -127,7 +128,7 @@ void TMainForm::firstRunReset() {
 
 void TMainForm::showDriverLines() {
   sysInfoPage->ShowDriverLines();
-  statusBar->setPanelText(0, "Kestrelune " + sysinfo::GetProgramVersion(platform_));
+  statusBar->setPanelText(0, "Kestrelune " + system::GetProgramVersion(platform_));
 }
 
 // ---- commands

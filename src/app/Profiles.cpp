@@ -5,7 +5,7 @@
 #include "platform/text_util.h"
 #include "settings/BindingGroups.h"
 #include "settings/Catalogues.h"
-#include "sysinfo/SysInfo_NT.h"
+#include "system/SystemQueries.h"
 
 namespace kl::app {
 
@@ -107,7 +107,7 @@ ProfileOutcome TMainForm::applyProfileCommand(const std::string& file) {
 void TMainForm::OpenProfilesystrayClick() { menuitemOpenClick(); }
 
 std::string TMainForm::profileFolder() const {
-  return sysinfo::GetInstallPath(platform_) + "Profiles";
+  return system::GetInstallPath(platform_) + "Profiles";
 }
 
 // Read afresh each time the menu opens: a profile saved or deleted since

@@ -3,6 +3,10 @@
 // without a window. One copy runs at a time.
 #include <windows.h>
 
+#include <cxxabi.h>
+
+#include <cstdlib>
+
 #include "app/CommandLine.h"
 #include "app/Program.h"
 #include "main/RunningCopy.h"
@@ -13,6 +17,14 @@
 // a running Kestrelune (installer/Kestrelune.nsi opens it). Held until the
 // process ends.
 constexpr char kRunningMutex[] = "Kestrelune.Running";
+
+// An exception nothing caught ends the program as abort() does. This takes
+// the place of the runtime's verbose handler, which would print the
+// exception's demangled type to the console a windowed program does not
+// have, and bring the whole demangler (some 50 KB) into the program for it.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() { std::abort(); }
+}  // namespace __gnu_cxx
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
   const kl::app::CommandLine line = kl::app::ParseCommandLine(arguments ? arguments : "");

@@ -7,7 +7,7 @@
 
 #include "platform/error.h"
 #include "platform/registry_access.h"
-#include "sysinfo/SysInfo_NT.h"
+#include "system/SystemQueries.h"
 #include "ui/layout.h"
 
 namespace kl::overclock {
@@ -399,7 +399,7 @@ void OCPanel::WriteStartupOverclock(bool registered) {
   }
   // Checked before anything is written: a Run value with a relative path
   // would start nothing, or the wrong program, at logon.
-  const std::string folder = sysinfo::GetInstallPath(platform_);
+  const std::string folder = system::GetInstallPath(platform_);
   if (folder.empty()) throw Error(kNoInstallPath);
   ensureOCInfoKey();
   {

@@ -2,9 +2,9 @@
 
 #include <cfloat>
 #include <cmath>
-#include <cstdio>
 
 #include "platform/error.h"
+#include "platform/text_util.h"
 
 namespace kl::overclock {
 
@@ -81,12 +81,10 @@ enum class Space { Pll, Mmio };
 
 void requireWritten(bool written, Space space, std::uint32_t target) {
   if (written) return;
-  char text[96];
-  std::snprintf(text, sizeof text,
-                "Cannot program the card: r6probe refused the write to %s 0x%0*X",
-                space == Space::Pll ? "PLL register" : "register", space == Space::Pll ? 2 : 4,
-                static_cast<unsigned>(target));
-  throw Error(text);
+  throw Error(
+      platform::formatText("Cannot program the card: r6probe refused the write to %s 0x%0*X",
+                           space == Space::Pll ? "PLL register" : "register",
+                           space == Space::Pll ? 2 : 4, static_cast<unsigned>(target)));
 }
 
 }  // namespace

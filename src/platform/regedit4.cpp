@@ -165,22 +165,21 @@ void Regedit4Writer::writeValue(const std::string& name, std::uint32_t type,
     body_ += line + quote(std::string(data.begin(), data.end() - 1)) + eol_;
     return;
   }
-  char buf[32];
   if (type == kRegDword && data.size() == 4) {
-    std::snprintf(buf, sizeof buf, "dword:%08x",
-                  data[0] | data[1] << 8 | data[2] << 16 | static_cast<unsigned>(data[3]) << 24);
-    body_ += line + buf + eol_;
+    body_ += line +
+             formatText("dword:%08x", data[0] | data[1] << 8 | data[2] << 16 |
+                                          static_cast<unsigned>(data[3]) << 24) +
+             eol_;
     return;
   }
   if (type == kRegBinary)
     line += "hex:";
-  else {
-    std::snprintf(buf, sizeof buf, "hex(%x):", static_cast<unsigned>(type));
-    line += buf;
-  }
+  else
+    line += formatText("hex(%x):", static_cast<unsigned>(type));
   for (std::size_t i = 0; i < data.size(); ++i) {
-    std::snprintf(buf, sizeof buf, "%02x", data[i]);
-    line += buf;
+    static const char kDigits[] = "0123456789abcdef";
+    line += kDigits[data[i] >> 4];
+    line += kDigits[data[i] & 15];
     if (i + 1 == data.size()) break;
     line += ',';
     if (line.size() > kWrapColumn) {

@@ -1,6 +1,29 @@
 #include "platform/text_util.h"
 
+#include <cstdarg>
+#include <cstdio>
+#include <vector>
+
 namespace kl::platform {
+
+std::string formatText(const char* pattern, ...) {
+  std::vector<char> buffer(128);
+  for (;;) {
+    va_list args;
+    va_start(args, pattern);
+#ifdef _WIN32
+    // -1 when the text does not fit, and then no terminator.
+    const int length = _vsnprintf(buffer.data(), buffer.size() - 1, pattern, args);
+#else
+    const int length = std::vsnprintf(buffer.data(), buffer.size(), pattern, args);
+#endif
+    va_end(args);
+    if (length >= 0 && static_cast<std::size_t>(length) < buffer.size() - 1)
+      return std::string(buffer.data(), static_cast<std::size_t>(length));
+    if (buffer.size() >= 65536) return std::string();  // a pattern gone astray
+    buffer.resize(buffer.size() * 2);
+  }
+}
 
 std::string foldCase(const std::string& s) {
   std::string out = s;

@@ -80,7 +80,10 @@ void LoadDriverTabKeys(SettingPages& pages, const std::string& mode, const std::
   load(pages, Group::DriverTabs, mode, fileName);
 }
 
+// Each of the sequences is one pass: one lookup of the driver key for all
+// seven routines.
 void CreateAllKeys(SettingPages& pages) {
+  SettingPages::Pass pass(pages);
   CreateDirectXKeys(pages);
   CreateDirectXAdvancedKeys(pages);
   CreateOpenGLKeys(pages);
@@ -97,6 +100,7 @@ std::vector<std::string> SaveAllKeys(SettingPages& pages, const std::string& mod
                                             SaveOpenGLKeys,        SaveOpenGLPrivateKeys,
                                             SaveDVDKeys,           SaveDesktopKeys,
                                             SaveDriverTabKeys};
+  SettingPages::Pass pass(pages);
   for (std::size_t i = 0; i < kGroupCount; ++i)
     if (pages.loaded(static_cast<Group>(i))) inOrder[i](pages, mode, fileName);
   return GroupsNotLoaded(pages);
@@ -110,6 +114,7 @@ std::vector<std::string> GroupsNotLoaded(SettingPages& pages) {
 }
 
 void LoadAllKeys(SettingPages& pages, const std::string& mode, const std::string& fileName) {
+  SettingPages::Pass pass(pages);
   LoadDirectXKeys(pages, mode, fileName);
   LoadDirectXAdvancedKeys(pages, mode, fileName);
   LoadOpenGLKeys(pages, mode, fileName);
@@ -120,6 +125,7 @@ void LoadAllKeys(SettingPages& pages, const std::string& mode, const std::string
 }
 
 void LoadAllKeysFromProfile(SettingPages& pages, const std::string& fileName) {
+  SettingPages::Pass pass(pages);
   const std::string mode = "Profile";
   LoadDirectXKeys(pages, mode, fileName);
   LoadDirectXAdvancedKeys(pages, mode, fileName);

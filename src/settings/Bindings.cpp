@@ -4,7 +4,6 @@
 #include "platform/profile_files.h"
 #include "settings/DriverKey.h"
 #include "settings/SettingPages.h"
-#include "sysinfo/SysInfo_NT.h"
 
 namespace kl::settings {
 namespace {
@@ -68,10 +67,26 @@ class ProfileStorage : public Storage {
   Family family_;
 };
 
+// Points every binding at its role's key of the running pass; a binding
+// keeps its key while the path stays the same.
+void refreshKeys(SettingPages& pages, const Catalogue& c, GroupBindings& bindings) {
+  DriverKeyPaths& paths = pages.keyPaths();
+  for (std::size_t i = 0; i < c.rows.size() && i < bindings.size(); ++i) {
+    const std::string& path = paths.of(c.rows[i].role);
+    if (bindings[i].key->GetPath() != path)
+      bindings[i].key =
+          std::make_shared<TRegKey>(pages.platform().registry, path, c.rows[i].valueName);
+  }
+}
+
+// The registry's storage asks the pass for the keys first: a change of the
+// driver key reaches every binding. A profile needs no key.
 std::unique_ptr<Storage> storageFor(SettingPages& pages, const Catalogue& c,
-                                    const std::string& mode, const std::string& fileName) {
+                                    GroupBindings& bindings, const std::string& mode,
+                                    const std::string& fileName) {
   if (mode == "Profile")
     return std::make_unique<ProfileStorage>(pages.platform().profiles, fileName, c);
+  refreshKeys(pages, c, bindings);
   return std::make_unique<RegistryStorage>(c.family);
 }
 
@@ -113,20 +128,22 @@ int textToInt(const std::string& text) {
 }
 
 void createGroup(SettingPages& pages, const Catalogue& catalogue, GroupBindings& bindings) {
-  platform::Platform& p = pages.platform();
-  const std::string version = sysinfo::GetWindowsVersion(p, 1);
+  SettingPages::Pass pass(pages);
+  DriverKeyPaths& paths = pages.keyPaths();
   bindings.clear();
   for (const BindingRow& row : catalogue.rows) {
-    const std::string path = ResolveKeyPath(p, pages.app(), version, row.role);
-    bindings.push_back(TReg{std::make_shared<TRegKey>(p.registry, path, row.valueName), "",
-                            row.rule ? nullptr : &pages.checkBox(row.control)});
+    const std::string& path = paths.of(row.role);
+    bindings.push_back(
+        TReg{std::make_shared<TRegKey>(pages.platform().registry, path, row.valueName), "",
+             row.rule ? nullptr : &pages.checkBox(row.control)});
   }
   for (std::size_t i = 0; i < bindings.size(); ++i) bindings[i].name = catalogue.rows[i].valueName;
 }
 
-void saveGroup(SettingPages& pages, const Catalogue& catalogue, const GroupBindings& bindings,
+void saveGroup(SettingPages& pages, const Catalogue& catalogue, GroupBindings& bindings,
                const std::string& mode, const std::string& fileName) {
-  auto storage = storageFor(pages, catalogue, mode, fileName);
+  SettingPages::Pass pass(pages);
+  auto storage = storageFor(pages, catalogue, bindings, mode, fileName);
   for (std::size_t i = 0; i < catalogue.rows.size() && i < bindings.size(); ++i) {
     const BindingRow& row = catalogue.rows[i];
     const SaveAction action =
@@ -144,9 +161,10 @@ void saveGroup(SettingPages& pages, const Catalogue& catalogue, const GroupBindi
   }
 }
 
-void loadGroup(SettingPages& pages, const Catalogue& catalogue, const GroupBindings& bindings,
+void loadGroup(SettingPages& pages, const Catalogue& catalogue, GroupBindings& bindings,
                const std::string& mode, const std::string& fileName) {
-  auto storage = storageFor(pages, catalogue, mode, fileName);
+  SettingPages::Pass pass(pages);
+  auto storage = storageFor(pages, catalogue, bindings, mode, fileName);
   const auto loadAt = [&](std::size_t i) {
     if (i < bindings.size())
       loadRow(pages, catalogue.rows[i], bindings[i], storage->read(bindings[i]));

@@ -71,10 +71,13 @@ struct TReg {
 
 using GroupBindings = std::vector<TReg>;  // in catalogue row order
 
+// Each runs in the pass of its caller, or in one of its own (SettingPages::Pass).
+// The registry's save and load first point the bindings at the keys of the
+// pass.
 void createGroup(SettingPages& pages, const Catalogue& catalogue, GroupBindings& bindings);
-void saveGroup(SettingPages& pages, const Catalogue& catalogue, const GroupBindings& bindings,
+void saveGroup(SettingPages& pages, const Catalogue& catalogue, GroupBindings& bindings,
                const std::string& mode, const std::string& fileName);
-void loadGroup(SettingPages& pages, const Catalogue& catalogue, const GroupBindings& bindings,
+void loadGroup(SettingPages& pages, const Catalogue& catalogue, GroupBindings& bindings,
                const std::string& mode, const std::string& fileName);
 
 // The platform library's StrToInt: raises "'%s' is not a valid integer value".

@@ -5,12 +5,15 @@
 // the binding routines work on all six pages together.
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 #include "settings/Bindings.h"
 #include "settings/DesktopPages.h"
 #include "settings/DirectXPages.h"
+#include "settings/DriverKey.h"
 #include "settings/OpenGLPages.h"
 #include "ui/application.h"
 
@@ -42,6 +45,25 @@ class SettingPages {
   platform::Platform& platform() { return platform_; }
   ui::Application& app() { return app_; }
 
+  // One pass over the bindings: a start-up, an Apply, a profile open or
+  // save. The routines it runs share one lookup of the driver key, made when
+  // the first registry path is needed, so a change made in the Options
+  // dialog reaches the next pass. Passes nest: a routine's own pass inside
+  // another uses the outer one's lookup.
+  class Pass {
+   public:
+    explicit Pass(SettingPages& pages);
+    ~Pass();
+    Pass(const Pass&) = delete;
+    Pass& operator=(const Pass&) = delete;
+
+   private:
+    SettingPages& pages_;
+    bool outermost_;
+  };
+  // The key paths of the running pass; raises outside of one.
+  DriverKeyPaths& keyPaths();
+
   GroupBindings& bindings(Group g) { return bindings_[static_cast<std::size_t>(g)]; }
   // Whether the group's last load completed; a group that never loaded
   // from the registry has nothing of the driver's to write back.
@@ -60,6 +82,10 @@ class SettingPages {
   ui::Application& app_;
   std::array<GroupBindings, kGroupCount> bindings_;
   std::array<bool, kGroupCount> loaded_{};
+  std::optional<DriverKeyPaths> paths_;
+  // Why the passes found no driver key, each told once: start-up says it,
+  // and the Applies after it do not say it again.
+  std::vector<std::string> reported_;
 };
 
 }  // namespace kl::settings

@@ -6,6 +6,7 @@
 #include "platform/registry_access.h"
 #include "settings/DriverKey.h"
 #include "sysinfo/SysInfo_NT.h"
+#include "system/SystemQueries.h"
 #include "ui/layout.h"
 
 namespace kl::sysinfo {
@@ -114,11 +115,11 @@ std::string SysInfoPage::driverName() {
 
 void SysInfoPage::ShowDriverLines() {
   labelDriver->setText(driverName());
-  const std::string system32 = GetWindowsDir(platform_) + "\\System32\\";
+  const std::string system32 = system::GetWindowsDir(platform_) + "\\System32\\";
   for (auto [label, file] :
        {std::pair{labelVersion, "ati2dvag.dll"}, std::pair{labelDesktop, "atiptaxx.exe"}}) {
     try {
-      label->setText(GetFileVersionText(platform_, system32 + file));
+      label->setText(system::GetFileVersionText(platform_, system32 + file));
     } catch (const Error&) {
       // Missing, or without version: the line keeps "Can't detect".
     }
@@ -128,7 +129,7 @@ void SysInfoPage::ShowDriverLines() {
 void SysInfoPage::FillSystemInfo() {
   labelDXVers->setText(GetDirectXVersion(platform_));
   showCard();
-  labelWindowsVer->setText(GetWindowsVersion(platform_, 2));
+  labelWindowsVer->setText(system::GetWindowsVersion(platform_, 2));
   showMemory();
   showProcessor();
 }

@@ -5,6 +5,7 @@
 #include "app/Program.h"
 #include "platform/error.h"
 #include "platform/registry_access.h"
+#include "settings/BindingGroups.h"
 #include "settings/DriverKey.h"
 #include "settings/Options.h"
 #include "sim_machine.h"
@@ -135,6 +136,61 @@ TEST_F(DriverKey, OptionsDialogStoresTheTypedPathOrTheDetectedOne) {
   options.showModal();
   EXPECT_EQ(0, reg.readInteger("Use_AltPath"));
   EXPECT_EQ("System\\Mine", reg.readString("AlternativePath"));  // the path in use until now
+}
+
+// Every lookup of the detected driver key enumerates the display devices
+// from the first.
+class CountingDisplay : public platform::Display {
+ public:
+  explicit CountingDisplay(platform::Display& display) : display_(display) {}
+  bool enumDevice(std::uint32_t index, platform::DisplayDevice* device) override {
+    if (index == 0) ++lookups;
+    return display_.enumDevice(index, device);
+  }
+  bool enumSettings(const std::string& name, std::uint32_t mode,
+                    platform::DisplayMode* out) override {
+    return display_.enumSettings(name, mode, out);
+  }
+  int lookups = 0;
+
+ private:
+  platform::Display& display_;
+};
+
+// A pass over the bindings looks the driver key up once for all its
+// settings, a profile pass not at all, and the next pass sees what the
+// Options dialog stored meanwhile.
+TEST_F(DriverKey, EachPassOverTheBindingsLooksTheKeyUpOnce) {
+  CountingDisplay display(sim_.display);
+  platform::Platform counted{sim_.registry, sim_.profiles, sim_.os,   sim_.versions,
+                             display,       sim_.device,   sim_.files};
+  app::Program program(counted, backend_);
+  program.createWindows();
+  EXPECT_GT(10, display.lookups) << "start-up: the driver lines, the mode lists, the System "
+                                   "Information page and one pass of the bindings";
+  SettingPages& pages = *program.windows().MainForm->settingPages;
+  const auto lookupsOf = [&](const std::function<void()>& pass) {
+    display.lookups = 0;
+    pass();
+    return display.lookups;
+  };
+  EXPECT_EQ(1, lookupsOf([&] { LoadAllKeys(pages, "Register", ""); }));
+  EXPECT_EQ(1, lookupsOf([&] { SaveAllKeys(pages, "Register", ""); }));
+  EXPECT_EQ(1, lookupsOf([&] { SaveOpenGLKeys(pages, "Register", ""); }));
+  const std::string file = ::testing::TempDir() + "kl-driver-key-pass.kpf";
+  EXPECT_EQ(0, lookupsOf([&] {
+    SaveAllKeys(pages, "Profile", file);
+    LoadAllKeysFromProfile(pages, file);
+  }));
+  std::remove(file.c_str());
+
+  own("\"Use_AltPath\"=dword:00000001\n\"AlternativePath\"=\"SOFTWARE\\\\Typed\"\n");
+  SaveAllKeys(pages, "Register", "");
+  platform::RegistryAccess typed(sim_.registry, platform::kHkeyLocalMachine);
+  ASSERT_TRUE(typed.openKeyReadOnly("SOFTWARE\\Typed"));
+  EXPECT_TRUE(typed.valueExists("AnisoDegree"));
+  ASSERT_TRUE(typed.openKeyReadOnly("\\SOFTWARE\\Typed\\OpenGL"));
+  EXPECT_TRUE(typed.valueExists("OGLMaxAnisotropy"));
 }
 
 }  // namespace

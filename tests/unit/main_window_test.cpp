@@ -365,6 +365,35 @@ TEST_F(MainWindow, ProgressDialogCanBeClosedEarly) {
   EXPECT_EQ(9u, program_->app().forms().size());
 }
 
+// However and whenever the progress dialog ends, at any tick from the first
+// to the last and the moment OK is enabled, its timer is stopped, and a tick
+// that comes after the end moves nothing: the idle program runs no timer.
+TEST_F(MainWindow, TheProgressTimerStopsAtEveryMomentTheDialogCanEnd) {
+  TMainForm& form = start();
+  ASSERT_EQ(0, backend_.runningTimers());
+  for (int at = 0; at <= 1010; at += 3) {
+    user::press(*form.settingPages->directX.checkEnableTruForm);
+    TConfirmation* shown = nullptr;
+    backend_.onModal("Confirmation", [&](ui::Form& dialog) {
+      shown = &dynamic_cast<TConfirmation&>(dialog);
+      backend_.advance(at);
+      if (shown->butOk->enabled() && at % 2 == 0)
+        user::press(*shown->butOk);
+      else
+        user::closeBox(dialog);
+    });
+    user::press(*form.buttonApply);
+    ASSERT_NE(nullptr, shown);
+    EXPECT_EQ(0, backend_.runningTimers()) << "closed after " << at << " ms";
+    const int position = shown->progConfirm->position();
+    shown->timer.elapsed();  // a tick already on its way when the dialog ended
+    backend_.advance(50);
+    EXPECT_EQ(position, shown->progConfirm->position()) << at;
+    EXPECT_EQ(0, backend_.runningTimers()) << at;
+  }
+  EXPECT_EQ(9u, program_->app().forms().size());
+}
+
 TEST_F(MainWindow, FailedCardTypeWriteIsReportedAndApplyGoesOn) {
   TMainForm& form = start();
   user::press(*form.settingPages->directX.checkEnableTruForm);

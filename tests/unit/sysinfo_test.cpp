@@ -8,14 +8,16 @@
 #include "platform/registry_access.h"
 #include "platform/sim/sim_platform.h"
 #include "sim_machine.h"
-#include "sysinfo/FileInfo.h"
 #include "sysinfo/SysInfoPage.h"
 #include "sysinfo/SysInfo_NT.h"
+#include "system/FileInfo.h"
+#include "system/SystemQueries.h"
 #include "ui/headless/headless_backend.h"
 
 namespace kl::sysinfo {
 namespace {
 
+using namespace system;
 using platform::OsVersion;
 using platform::SimOperatingSystem;
 

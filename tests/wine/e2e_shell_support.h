@@ -9,6 +9,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <cstring>
 #include <set>
 
 namespace kl::e2e::shell {
@@ -280,16 +281,15 @@ inline std::string procEntry(const std::string& text, const std::string& prefix)
   return "";
 }
 
-// Wine answers GetProcessTimes for another process with zeros, so the times
-// come from the Linux process that runs `exe` in this test's Wine prefix
-// (the prefix's file system shows Linux's /proc as Z:\proc): user and
-// system time in 100 ns units, or 0 when there is no single such process.
-inline ULONGLONG linuxProcessorTime(const std::string& exe) {
+// The /proc folder (as Z:\proc\<pid>\) of the Linux process that runs
+// `exe` in this test's Wine prefix (the prefix's file system shows Linux's
+// /proc as Z:\proc); empty when there is no single such process.
+inline std::string linuxProcessFolder(const std::string& exe) {
   const std::string prefix = procEntry(readWholeFile("Z:\\proc\\self\\environ"), "WINEPREFIX=");
-  if (prefix.empty()) return 0;
+  if (prefix.empty()) return "";
   WIN32_FIND_DATAA found;
   HANDLE search = FindFirstFileA("Z:\\proc\\*", &found);
-  if (search == INVALID_HANDLE_VALUE) return 0;
+  if (search == INVALID_HANDLE_VALUE) return "";
   std::vector<std::string> matches;
   do {
     const std::string name = found.cFileName;
@@ -297,13 +297,21 @@ inline ULONGLONG linuxProcessorTime(const std::string& exe) {
     const std::string dir = "Z:\\proc\\" + name + "\\";
     if (readWholeFile(dir + "cmdline").find(exe) == std::string::npos) continue;
     if (procEntry(readWholeFile(dir + "environ"), "WINEPREFIX=") != prefix) continue;
-    matches.push_back(readWholeFile(dir + "stat"));
+    matches.push_back(dir);
   } while (FindNextFileA(search, &found));
   FindClose(search);
-  if (matches.size() != 1) return 0;
+  return matches.size() == 1 ? matches.front() : "";
+}
+
+// Wine answers GetProcessTimes for another process with zeros, so the times
+// come from the Linux process that runs `exe`: user and system time in
+// 100 ns units, or 0 when there is no single such process.
+inline ULONGLONG linuxProcessorTime(const std::string& exe) {
+  const std::string dir = linuxProcessFolder(exe);
+  if (dir.empty()) return 0;
   // Fields 14 and 15, after the parenthesised command: utime and stime in
   // clock ticks of 1/100 s.
-  const std::string& stat = matches.front();
+  const std::string stat = readWholeFile(dir + "stat");
   const auto close = stat.rfind(')');
   if (close == std::string::npos) return 0;
   std::vector<std::string> fields;
@@ -314,6 +322,37 @@ inline ULONGLONG linuxProcessorTime(const std::string& exe) {
   }
   if (fields.size() < 13) return 0;  // fields from the 3rd on
   return (std::stoull(fields[11]) + std::stoull(fields[12])) * 100000ULL;
+}
+
+// How often each thread of the prefix's one Kestrelune.exe has been woken
+// so far (its context switches, from Linux's /proc: Wine counts none), by
+// the thread's Linux name and id ("main" for the process's first thread);
+// empty when they cannot be read. A thread that waits for its next message
+// with no timer running is not woken at all.
+inline std::map<std::string, long long> wakeCounts() {
+  std::map<std::string, long long> counts;
+  const std::string dir = linuxProcessFolder("Kestrelune.exe");
+  if (dir.empty()) return counts;
+  const std::string pid = dir.substr(8, dir.size() - 9);  // Z:\proc\<pid>\ (sic)
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((dir + "task\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return counts;
+  do {
+    const std::string tid = found.cFileName;
+    if (tid.find_first_not_of("0123456789") != std::string::npos) continue;
+    const std::string task = dir + "task\\" + tid + "\\";
+    const std::string status = readWholeFile(task + "status");
+    long long wakes = 0;
+    for (const char* field : {"\nvoluntary_ctxt_switches:", "\nnonvoluntary_ctxt_switches:"}) {
+      const auto at = status.find(field);
+      if (at != std::string::npos) wakes += std::atoll(status.c_str() + at + std::strlen(field));
+    }
+    std::string name = readWholeFile(task + "comm");
+    while (!name.empty() && (name.back() == '\n' || name.back() == '\r')) name.pop_back();
+    counts[(tid == pid ? "main" : name) + " " + tid] = wakes;
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return counts;
 }
 
 // User and kernel time of the process so far, in 100 ns units (where Wine

@@ -121,13 +121,16 @@ IUnknown* Win32Context::hostedControl(HWND host) {
   return control;
 }
 
+// Converted straight into the string's own buffer: SysAllocStringLen adds
+// the terminator to the characters it is asked for.
 BSTR Win32Context::makeBstr(const std::string& text) {
-  auto allocate = procedure<BSTR(WINAPI*)(const OLECHAR*)>(oleAut_, "SysAllocString");
+  auto allocate = procedure<BSTR(WINAPI*)(const OLECHAR*, UINT)>(oleAut_, "SysAllocStringLen");
   if (!allocate) return nullptr;
-  const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 1), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), length);
-  return allocate(wide.c_str());
+  const int length =
+      MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);  // terminator too
+  BSTR wide = allocate(nullptr, static_cast<UINT>(length > 1 ? length - 1 : 0));
+  if (wide && length > 1) MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide, length);
+  return wide;
 }
 
 void Win32Context::freeBstr(BSTR text) {

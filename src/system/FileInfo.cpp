@@ -1,12 +1,12 @@
-#include "sysinfo/FileInfo.h"
+#include "system/FileInfo.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 #include "platform/error.h"
+#include "platform/text_util.h"
 
-namespace kl::sysinfo {
+namespace kl::system {
 namespace {
 
 const char kTranslationPath[] = "\\VarFileInfo\\Translation";
@@ -77,9 +77,8 @@ std::uint32_t GetFileInfoTranslation(const FileInfoBlock& block, int index) {
 
 std::string GetFileInfoString(const FileInfoBlock& block, std::uint32_t translation,
                               const std::string& name) {
-  char langCodePage[9];
-  std::snprintf(langCodePage, sizeof langCodePage, "%04X%04X", translation & 0xFFFFu,
-                translation >> 16);
+  const std::string langCodePage =
+      platform::formatText("%04X%04X", translation & 0xFFFFu, translation >> 16);
   QueryResult value;
   if (!query(block, std::string("\\StringFileInfo\\") + langCodePage + "\\" + name, &value))
     throw Error("Specified file info string not available");
@@ -91,4 +90,4 @@ std::string GetFileInfoString(const FileInfoBlock& block, std::uint32_t translat
   return std::string(text, nul ? static_cast<const char*>(nul) - text : length);
 }
 
-}  // namespace kl::sysinfo
+}  // namespace kl::system

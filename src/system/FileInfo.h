@@ -18,7 +18,7 @@
 #include "platform/platform.h"
 #include "platform/version_resources.h"
 
-namespace kl::sysinfo {
+namespace kl::system {
 
 // A loaded version resource. Only the service that loaded the bytes can
 // interpret them, so the block remembers it.
@@ -55,4 +55,4 @@ std::uint32_t GetFileInfoTranslation(const FileInfoBlock& block, int index);
 std::string GetFileInfoString(const FileInfoBlock& block, std::uint32_t translation,
                               const std::string& name);
 
-}  // namespace kl::sysinfo
+}  // namespace kl::system
