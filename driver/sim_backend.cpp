@@ -7,43 +7,14 @@
 #include <new>
 
 #include "card_backend_start.h"
-#include "platform/sim/radeon_card.h"
+#include "sim_card_backend.h"
 
 namespace kl::driver {
 
 namespace {
 
 using platform::CardDescription;
-using platform::RadeonCard;
-
-class SimBackend final : public CardBackend {
- public:
-  explicit SimBackend(const CardDescription& card) : card_(card) {}
-  ~SimBackend() = default;
-
-  std::uint32_t registerSpaceSize() const override { return RadeonCard::kMmioSize; }
-  std::uint32_t pllRegisterCount() const override { return RadeonCard::kPllCount; }
-  std::uint32_t biosImageSize() const override { return platform::bios_layout::kImageSize; }
-
-  bool readRegister(std::uint32_t offset, std::uint32_t* value) override {
-    return card_.readRegister(offset, value);
-  }
-  bool writeRegister(std::uint32_t offset, std::uint32_t value) override {
-    return card_.writeRegister(offset, 0xFFFFFFFFu, value);
-  }
-  bool readPllRegister(std::uint32_t index, std::uint32_t* value) override {
-    return card_.readPllRegister(index, value);
-  }
-  bool writePllRegister(std::uint32_t index, std::uint32_t value) override {
-    return card_.writePllRegister(index, 0xFFFFFFFFu, value);
-  }
-  std::uint32_t readBios(std::uint32_t offset, void* destination, std::uint32_t count) override {
-    return card_.readBios(offset, destination, count);
-  }
-
- private:
-  RadeonCard card_;
-};
+using SimBackend = SimCardBackend;
 
 constexpr ULONG kPoolTag = 0x62703672;  // "r6pb" in a pool dump
 // Longer than any catalogue key; a longer value is unknown anyway.

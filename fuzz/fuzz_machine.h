@@ -37,10 +37,13 @@ inline void seedXpRadeon(platform::SimPlatform& p) {
 
 // The program with its main window started, as a user sees it after start-up.
 struct Machine {
-  // `device`, when given, stands in for the simulated r6probe device.
-  explicit Machine(platform::SimPlatform& s, platform::HardwareDevice* device = nullptr)
+  // `device`, when given, stands in for the simulated r6probe device, and
+  // `profiles` for the profile files on disk.
+  explicit Machine(platform::SimPlatform& s, platform::HardwareDevice* device = nullptr,
+                   platform::ProfileFiles* profiles = nullptr)
       : sim(s),
-        platform{s.registry, s.profiles, s.os, s.versions, s.display,
+        platform{s.registry, profiles ? *profiles : static_cast<platform::ProfileFiles&>(s.profiles),
+                 s.os, s.versions, s.display,
                  device ? *device : static_cast<platform::HardwareDevice&>(s.device), s.files} {
     seedXpRadeon(sim);
     program = std::make_unique<app::Program>(platform, backend);

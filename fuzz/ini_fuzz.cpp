@@ -1,5 +1,6 @@
 // The INI engine over an arbitrary profile file: one key is written, and
-// reads before and after show that exactly that key changed.
+// reads before and after show that exactly that key changed, and an engine
+// that parses the file afresh reads what the one that wrote it reads.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <vector>
@@ -67,6 +68,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     KL_FUZZ_CHECK(ini.getString(p.section, p.key, "(none)", file) == before[i],
                   "a write changed another key");
   }
+  kl::platform::IniEngine fresh;
+  probes.push_back({section, key});
+  for (const Probe& p : probes)
+    KL_FUZZ_CHECK(fresh.getString(p.section, p.key, "(none)", file) ==
+                      ini.getString(p.section, p.key, "(none)", file),
+                  "the lines kept from the write differ from the file's");
   const std::string written = kl::fuzz::readFile(file);
   KL_FUZZ_CHECK(ini.writeString(section, key, value, file), "a second write failed");
   KL_FUZZ_CHECK(kl::fuzz::readFile(file) == written, "writing the same value again changed the file");

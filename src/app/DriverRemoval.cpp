@@ -80,7 +80,9 @@ std::string writeBackup(platform::Platform& p, const std::string& text) {
 }
 
 // True when the removal may go on: the keys are backed up, there was
-// nothing to back up, or the user chose to remove without a backup.
+// nothing to back up, or the user chose to remove without a backup. Keys
+// holding a name that no backup can give back are not removed at all: the
+// user is told which, and is not offered to remove them anyway.
 bool backUp(platform::Platform& p, ui::Application& app, const std::optional<DriverOwnKey>& own) {
   std::string reason;
   try {
@@ -89,6 +91,11 @@ bool backUp(platform::Platform& p, ui::Application& app, const std::optional<Dri
     if (own) writer.addKey(kHkeyLocalMachine, own->parent + "\\" + own->name);
     if (writer.empty()) return true;
     reason = writeBackup(p, writer.text());
+  } catch (const platform::Regedit4Unwritable& e) {
+    app.showMessage(std::string("The driver's registry keys were not removed, because a backup "
+                                "could not restore them: ") +
+                    e.what());
+    return false;
   } catch (const Error& e) {
     reason = e.what();
   }

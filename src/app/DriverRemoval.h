@@ -8,7 +8,8 @@
 // into the installation folder's "Backup" folder, named after the date and
 // time (Backup\driver-2026-12-09-143005.reg), so that importing it
 // (regedit /s) undoes the removal. When the backup cannot be written the
-// user is told why and asked whether to remove anyway.
+// user is told why and asked whether to remove anyway; keys the backup
+// could not restore exactly are never removed.
 //
 // The removal never deletes a root, a parent of the driver's own key, or a
 // key with an empty name: a driver key path from which the own key cannot
@@ -48,8 +49,10 @@ bool deleteKeyTree(platform::Registry& registry, platform::HKey parent, const st
 
 // The whole removal, with its messages through `app`. Raises, before
 // anything is touched, what the driver key lookup raises. False when
-// nothing was removed because the user declined after a failed backup;
-// true otherwise, also when keys were missing or could not be deleted. A
+// nothing was removed because the user declined after a failed backup, or
+// because a key or value name below the keys has a line break or a NUL,
+// which a REGEDIT4 backup cannot hold (the user is told which); true
+// otherwise, also when keys were missing or could not be deleted. A
 // key that is missing is no failure; a key that is still there afterwards
 // (the deletion refused, as for a user without administrator rights) is
 // named in a message, so a partial removal never passes for done.

@@ -45,7 +45,29 @@ class OpenKey {
               ").");
 }
 
-bool hasLineBreak(const std::string& s) { return s.find_first_of("\r\n") != std::string::npos; }
+// Why the format cannot hold the name `s`, or null when it can: a line
+// ends the name, and an importer reads each line as a C string.
+const char* unwritable(const std::string& s) {
+  if (s.find_first_of("\r\n") != std::string::npos) return "a line break";
+  if (s.find('\0') != std::string::npos) return "a NUL character";
+  return nullptr;
+}
+
+// The name as a message can show it: line breaks and NULs spelt out.
+std::string shown(const std::string& s) {
+  std::string out;
+  for (char c : s) {
+    if (c == '\n')
+      out += "\\n";
+    else if (c == '\r')
+      out += "\\r";
+    else if (c == '\0')
+      out += "\\0";
+    else
+      out += c;
+  }
+  return out;
+}
 
 std::string quote(const std::string& s) {
   std::string out = "\"";
@@ -128,8 +150,9 @@ std::string Regedit4Writer::storedPath(HKey root, const std::string& path) {
 }
 
 void Regedit4Writer::writeKey(HKey key, const std::string& fullName) {
-  if (hasLineBreak(fullName))
-    throw Error("The registry key " + fullName + " has a line break in its name.");
+  if (const char* why = unwritable(fullName))
+    throw Regedit4Unwritable("The registry key " + shown(fullName) + " has " + why +
+                             " in its name, which a REGEDIT4 file cannot hold.");
   body_ += '[' + fullName + ']' + eol_;
   std::string name;
   std::uint32_t type = 0;
@@ -137,8 +160,10 @@ void Regedit4Writer::writeKey(HKey key, const std::string& fullName) {
   Status s = kErrorSuccess;
   for (std::uint32_t i = 0; (s = registry_.enumValue(key, i, &name, &type, &data)) == kErrorSuccess;
        ++i) {
-    if (hasLineBreak(name))
-      throw Error("A value of the registry key " + fullName + " has a line break in its name.");
+    if (const char* why = unwritable(name))
+      throw Regedit4Unwritable("The value \"" + shown(name) + "\" of the registry key " +
+                               shown(fullName) + " has " + why +
+                               " in its name, which a REGEDIT4 file cannot hold.");
     writeValue(name, type, data);
   }
   if (s != kErrorNoMoreItems) unreadable(fullName, s);

@@ -7,12 +7,23 @@
 // (one terminating NUL, no other NUL, no line break); any other REG_SZ is
 // written as hex(1):, a REG_DWORD of other than four bytes as hex(4):.
 // Long hex data is wrapped as regedit wraps it, with "\" at the line end.
+//
+// A name the format cannot hold, a key or value name with a line break or
+// a NUL character, is never written: no import would give it back.
 #include <string>
 #include <vector>
 
+#include "platform/error.h"
 #include "platform/registry.h"
 
 namespace kl::platform {
+
+// Raised by the writer for a key whose subtree holds a name the format
+// cannot hold; the text names the key and says what is in the name.
+class Regedit4Unwritable : public Error {
+ public:
+  using Error::Error;
+};
 
 enum class LineEnd { CrLf, Lf };
 
@@ -33,7 +44,8 @@ class Regedit4Writer {
   // names as the registry stores them. False, appending nothing, when the
   // key does not exist. Raises kl::Error naming the key when a key that
   // exists cannot be read completely: a partial export is never taken for
-  // a whole one.
+  // a whole one; Regedit4Unwritable, appending nothing, when a name below
+  // it cannot be written.
   bool addKey(HKey root, const std::string& path);
   // "REGEDIT4", a blank line, then the keys added so far.
   std::string text() const;

@@ -6,6 +6,10 @@
 
 namespace kl::platform {
 
+namespace {
+char foldChar(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+}  // namespace
+
 std::string formatText(const char* pattern, ...) {
   std::vector<char> buffer(128);
   for (;;) {
@@ -27,13 +31,15 @@ std::string formatText(const char* pattern, ...) {
 
 std::string foldCase(const std::string& s) {
   std::string out = s;
-  for (char& c : out)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  for (char& c : out) c = foldChar(c);
   return out;
 }
 
 bool equalsNoCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && foldCase(a) == foldCase(b);
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (foldChar(a[i]) != foldChar(b[i])) return false;
+  return true;
 }
 
 bool endsWithNoCase(const std::string& s, const std::string& end) {

@@ -272,6 +272,53 @@ TEST_F(DriverRemoval, FailedBackupAsksAndYesRemoves) {
   EXPECT_FALSE(exists(kGuidKey));
 }
 
+// A name with a line break or a NUL would come back from the backup as
+// something else, or not at all: nothing is removed, and the user is told
+// which name stands in the way, not asked to remove without a backup.
+TEST_F(DriverRemoval, KeysTheBackupCannotHoldAreNotRemoved) {
+  const std::string lineBreak = "two\nlines", nul = std::string("a\0b", 3);
+  for (bool inKeyName : {false, true}) {
+    for (const std::string& name : {lineBreak, nul}) {
+      SCOPED_TRACE(inKeyName ? "key name" : "value name");
+      platform::HKey key = 0;
+      ASSERT_EQ(platform::kErrorSuccess,
+                sim_.registry.createKey(kHkeyLocalMachine,
+                                        inKeyName ? std::string(kGuidKey) + "\\" + name
+                                                  : std::string("SOFTWARE\\ATI Technologies\\CDS"),
+                                        platform::kKeyAllAccess, &key));
+      if (!inKeyName) sim_.registry.setValue(key, name, platform::kRegDword, nullptr, 0);
+      sim_.registry.closeKey(key);
+      const auto before = dumpTree(sim_.registry, kHkeyLocalMachine, "");
+      backend_.clearMessages();
+      EXPECT_FALSE(remove());
+      EXPECT_EQ(before, dumpTree(sim_.registry, kHkeyLocalMachine, ""));
+      EXPECT_FALSE(fs::exists(backupFolder()));
+      ASSERT_EQ(1u, backend_.messages().size());
+      EXPECT_EQ(ui::kMbOk, backend_.messages()[0].flags & 0xF) << "nothing is asked";
+      const std::string shown = name == nul ? "a\\0b" : "two\\nlines";
+      EXPECT_EQ("The driver's registry keys were not removed, because a backup could not restore "
+                "them: " +
+                    std::string(inKeyName ? "The registry key HKEY_LOCAL_MACHINE\\" +
+                                                std::string(kGuidKey) + "\\" + shown
+                                          : "The value \"" + shown +
+                                                "\" of the registry key HKEY_LOCAL_MACHINE\\"
+                                                "SOFTWARE\\ATI Technologies\\CDS") +
+                    " has " + (name == nul ? "a NUL character" : "a line break") +
+                    " in its name, which a REGEDIT4 file cannot hold.",
+                backend_.messages()[0].text);
+      platform::HKey parent = 0;
+      sim_.registry.openKey(kHkeyLocalMachine,
+                            inKeyName ? std::string(kGuidKey) : "SOFTWARE\\ATI Technologies\\CDS",
+                            platform::kKeyAllAccess, &parent);
+      if (inKeyName)
+        sim_.registry.deleteKey(parent, name);
+      else
+        sim_.registry.deleteValue(parent, name);
+      sim_.registry.closeKey(parent);
+    }
+  }
+}
+
 // ---- whatever the path, only the driver's own key and what is below it
 
 // The path's names, dropping the empty ones a doubled backslash leaves.

@@ -3,7 +3,8 @@
 
 # xserver-xorg-core and xserver-xorg-video-dummy: the X server the Wine harness runs on
 # (tools/wine/xorg-crt.conf), a monitor with real display modes and refresh rates.
-# clang: its libFuzzer builds the fuzzers of tools/fuzz.
+# clang: its libFuzzer builds the fuzzers of tools/fuzz; llvm: llvm-profdata and llvm-cov
+# for their line coverage (tools/fuzz --coverage).
 # g++-mingw-w64-i686-posix: the 32-bit test programs (GoogleTest needs the posix model).
 # fonts-wine: Windows' own fonts (Marlett for the caption buttons, MS Sans Serif, Tahoma);
 # tools/wine/lib.sh makes the harness's prefixes draw in them.
@@ -11,7 +12,7 @@ KL_PACKAGES=(cmake g++ make g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-win32
              g++-mingw-w64-i686-posix
              binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 wine wine64
              xserver-xorg-core xserver-xorg-video-dummy xdotool
-             imagemagick nsis googletest clang fonts-wine)
+             imagemagick nsis googletest clang llvm fonts-wine)
 
 kl_die() {
   echo "" >&2

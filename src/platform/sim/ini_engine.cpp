@@ -43,19 +43,15 @@ Line parseLine(const std::string& text) {
   return line;
 }
 
-bool readLines(const std::string& file, std::vector<Line>* lines) {
-  std::ifstream in(hostFileName(file), std::ios::binary);
-  if (!in) return false;
-  std::ostringstream all;
-  all << in.rdbuf();
-  std::string text = all.str();
+std::vector<Line> parseText(std::string text) {
+  std::vector<Line> lines;
   if (!text.empty() && text.back() == '\n') text.pop_back();
-  if (text.empty()) return true;
+  if (text.empty()) return lines;
   for (auto raw : splitText(text, '\n')) {
     if (!raw.empty() && raw.back() == '\r') raw.pop_back();
-    lines->push_back(parseLine(raw));
+    lines.push_back(parseLine(raw));
   }
-  return true;
+  return lines;
 }
 
 // The body of the first section of that name: lines [begin, end). Keys in
@@ -89,22 +85,35 @@ std::string unquote(const std::string& v) {
   return v;
 }
 
-bool writable(const std::string& file) {
-  struct stat st {};
-  if (stat(hostFileName(file).c_str(), &st) != 0) return true;  // a new file
-  return S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR);
-}
-
 }  // namespace
+
+struct IniEngine::Parsed {
+  std::string file;
+  std::string text;
+  std::vector<Line> lines;
+};
+
+IniEngine::IniEngine() = default;
+IniEngine::~IniEngine() = default;
+
+const IniEngine::Parsed* IniEngine::parsed(const std::string& file) {
+  std::string text;
+  if (!readText(file, &text)) return nullptr;
+  if (!last_ || last_->file != file || last_->text != text) {
+    std::vector<Line> lines = parseText(text);
+    last_ = std::make_unique<Parsed>(Parsed{file, std::move(text), std::move(lines)});
+  }
+  return last_.get();
+}
 
 std::string IniEngine::getString(const std::string& section, const std::string& key,
                                  const std::string& fallback, const std::string& file) {
-  std::vector<Line> lines;
   Body body;
   std::string result = trimSpaces(fallback);
-  if (readLines(file, &lines) && findSection(lines, section, &body)) {
-    const long at = findKey(lines, body, key);
-    if (at >= 0 && lines[at].hasValue) result = unquote(lines[at].value);
+  const Parsed* p = parsed(file);
+  if (p && findSection(p->lines, section, &body)) {
+    const long at = findKey(p->lines, body, key);
+    if (at >= 0 && p->lines[at].hasValue) result = unquote(p->lines[at].value);
   }
   // The platform hands the value over as a C string: it ends at a NUL byte.
   result.resize(std::min(result.find('\0'), result.size()));
@@ -117,29 +126,60 @@ bool IniEngine::writeString(const std::string& section, const std::string& key,
   if (!writable(file)) return false;
   if (faults_ && !faults_->admit("profile " + file + " [" + section + "] " + key + "=" + value))
     return false;
-  std::vector<Line> lines;
-  readLines(file, &lines);
+  if (!parsed(file)) last_ = std::make_unique<Parsed>(Parsed{file, std::string(), {}});
+  // The lines are changed in place and stay the parse of the text written,
+  // unless a line break in the new text splits a line differently.
+  std::vector<Line>& lines = last_->lines;
   Body body;
   if (!findSection(lines, section, &body)) {
     if (!lines.empty()) lines.emplace_back("");
-    lines.emplace_back("[" + section + "]");
-    lines.emplace_back(key + "=" + value);
+    lines.push_back(parseLine("[" + section + "]"));
+    lines.push_back(parseLine(key + "=" + value));
   } else if (const long at = findKey(lines, body, key); at >= 0) {
-    lines[at].text = lines[at].name + "=" + value;  // keeps the stored spelling
+    lines[at] = parseLine(lines[at].name + "=" + value);  // keeps the stored spelling
   } else {
     std::size_t insertAt = body.begin;
     for (std::size_t i = body.begin; i < body.end; ++i)
       if (lines[i].isKey) insertAt = i + 1;
-    lines.emplace(lines.begin() + static_cast<long>(insertAt), key + "=" + value);
+    lines.insert(lines.begin() + static_cast<long>(insertAt), parseLine(key + "=" + value));
   }
-  std::ofstream out(hostFileName(file), std::ios::binary | std::ios::trunc);
-  for (const auto& line : lines) out << line.text << "\r\n";
-  return static_cast<bool>(out.flush());
+  std::size_t length = 0;
+  for (const auto& line : lines) length += line.text.size() + 2;
+  std::string text;
+  text.reserve(length);
+  for (const auto& line : lines) text.append(line.text).append("\r\n");
+  const bool written = writeText(file, text);
+  if (written && (section + key + value).find_first_of("\r\n") == std::string::npos)
+    last_->text = std::move(text);
+  else
+    last_.reset();  // the next read parses what is in the file now
+  return written;
 }
 
 bool IniEngine::exists(const std::string& file) {
   struct stat st {};
   return stat(hostFileName(file).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool IniEngine::readText(const std::string& file, std::string* text) {
+  std::ifstream in(hostFileName(file), std::ios::binary);
+  if (!in) return false;
+  std::ostringstream all;
+  all << in.rdbuf();
+  *text = all.str();
+  return true;
+}
+
+bool IniEngine::writeText(const std::string& file, const std::string& text) {
+  std::ofstream out(hostFileName(file), std::ios::binary | std::ios::trunc);
+  out << text;
+  return static_cast<bool>(out.flush());
+}
+
+bool IniEngine::writable(const std::string& file) {
+  struct stat st {};
+  if (stat(hostFileName(file).c_str(), &st) != 0) return true;  // a new file
+  return S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR);
 }
 
 }  // namespace kl::platform

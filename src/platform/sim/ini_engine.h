@@ -10,6 +10,12 @@
 // in front of the first header belong to the section with the empty name.
 // A file without write permission refuses writes even for root, as a file
 // with the read-only attribute does on Windows.
+//
+// The parsed lines of the file read last are kept: a read of a file whose
+// text is unchanged since then parses nothing again.
+#include <memory>
+#include <string>
+
 #include "platform/profile_files.h"
 #include "platform/sim/write_faults.h"
 
@@ -17,6 +23,11 @@ namespace kl::platform {
 
 class IniEngine : public ProfileFiles {
  public:
+  IniEngine();
+  ~IniEngine() override;
+  IniEngine(const IniEngine&) = delete;
+  IniEngine& operator=(const IniEngine&) = delete;
+
   std::string getString(const std::string& section, const std::string& key,
                         const std::string& fallback, const std::string& file) override;
   bool writeString(const std::string& section, const std::string& key, const std::string& value,
@@ -28,8 +39,23 @@ class IniEngine : public ProfileFiles {
   // untouched) when it says so; null: none.
   void setWriteFaults(WriteFaults* faults) { faults_ = faults; }
 
+ protected:
+  // Where the files' texts live: real files here. readText is false for a
+  // file that cannot be read (missing); writeText replaces the whole text
+  // and is false when that failed; writable is false for a file that
+  // exists and refuses writes.
+  virtual bool readText(const std::string& file, std::string* text);
+  virtual bool writeText(const std::string& file, const std::string& text);
+  virtual bool writable(const std::string& file);
+
  private:
+  struct Parsed;
+  // The lines of `file`, parsed from its text as it is now; null when the
+  // file cannot be read.
+  const Parsed* parsed(const std::string& file);
+
   WriteFaults* faults_ = nullptr;
+  std::unique_ptr<Parsed> last_;
 };
 
 }  // namespace kl::platform
