@@ -28,13 +28,27 @@ BOOL CALLBACK isKestreluneMain(HWND window, LPARAM found) {
   return FALSE;
 }
 
-HWND runningMainWindow() {
+bool mutexExists(const char* name) {
+  HANDLE mutex = OpenMutexA(SYNCHRONIZE, FALSE, name);
+  if (!mutex) return false;
+  CloseHandle(mutex);
+  return true;
+}
+
+// The running copy's main window; null when none showed up in time, or
+// when the copy ended meanwhile (then *ended is set).
+HWND runningMainWindow(const char* mutexName, bool* ended) {
   HWND found = nullptr;
-  for (DWORD waited = 0; !found && waited <= kFindForMs; waited += 100) {
+  for (DWORD waited = 0; waited <= kFindForMs; waited += 100) {
     EnumWindows(isKestreluneMain, reinterpret_cast<LPARAM>(&found));
-    if (!found) Sleep(100);
+    if (found) return found;
+    if (!mutexExists(mutexName)) {
+      *ended = true;
+      return nullptr;
+    }
+    Sleep(100);
   }
-  return found;
+  return nullptr;
 }
 
 void tell(const app::CommandLine& line, const std::string& text) {
@@ -60,9 +74,11 @@ long long send(HWND window, app::Request request, const std::string& data) {
 
 }  // namespace
 
-int HandOverToRunningCopy(const app::CommandLine& line) {
+std::optional<int> HandOverToRunningCopy(const app::CommandLine& line, const char* mutexName) {
   constexpr int kAnotherCopy = static_cast<int>(app::ProfileOutcome::AnotherCopy);
-  HWND main = runningMainWindow();
+  bool ended = false;
+  HWND main = runningMainWindow(mutexName, &ended);
+  if (ended) return std::nullopt;
   if (!main) {
     tell(line, "Another copy of Kestrelune is running, but its window could not be found.");
     return line.profile ? kAnotherCopy : 0;

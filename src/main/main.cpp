@@ -34,15 +34,26 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
                   MB_OK | MB_ICONWARNING);
     return static_cast<int>(kl::app::ProfileOutcome::NotAProfile);
   }
-  CreateMutexA(nullptr, FALSE, kRunningMutex);
-  if (GetLastError() == ERROR_ALREADY_EXISTS) return kl::main::HandOverToRunningCopy(line);
+  HANDLE running = CreateMutexA(nullptr, FALSE, kRunningMutex);
+  if (GetLastError() == ERROR_ALREADY_EXISTS) {
+    CloseHandle(running);
+    if (const auto code = kl::main::HandOverToRunningCopy(line, kRunningMutex)) return *code;
+    running = CreateMutexA(nullptr, FALSE, kRunningMutex);  // the other copy has ended
+  }
 
   kl::platform::Win32Platform services;
   kl::platform::Platform platform = services.view();
   kl::ui::Win32Backend backend(instance);
   kl::app::Program program(platform, backend);
-  if (line.profile) return static_cast<int>(program.runProfileCommand(*line.profile, line.silent));
-  program.createWindows();
-  program.run();
-  return 0;
+  int exitCode = 0;
+  if (line.profile) {
+    exitCode = static_cast<int>(program.runProfileCommand(*line.profile, line.silent));
+  } else {
+    program.createWindows();
+    program.run();
+  }
+  // Released as soon as the work is done: taking the windows and the tray
+  // icon down can take a moment, and a new start meanwhile is no second copy.
+  CloseHandle(running);
+  return exitCode;
 }
