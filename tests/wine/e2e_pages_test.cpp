@@ -68,7 +68,7 @@ std::map<std::string, std::string> pageShows(Kestrelune& program, HWND main, HWN
   } walk{program, main, {}};
   EnumChildWindows(
       sheet,
-      [](HWND w, LPARAM p) -> BOOL {
+      [](HWND w, LPARAM p) CALLBACK -> BOOL {
         auto* walk = reinterpret_cast<Walk*>(p);
         const std::string name = nameOf(w);
         if (!name.empty()) walk->shown[name] = shownBy(walk->program, walk->main, w);
