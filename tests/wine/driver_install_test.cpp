@@ -120,6 +120,8 @@ void expectOverclockPage(bool enabled) {
   ASSERT_TRUE(program.started());
   const HWND main = program.waitWindow("Kestrelune");
   ASSERT_NE(main, nullptr);
+  program.clickTab(findControl(main, "TabPages"), 7);  // a page's windows come with its first showing
+  settle(main);
   for (const char* name : {"trackCoreSpeed", "trackMEMSpeed", "buttApplyOC", "butDefault",
                            "comboTimings", "checkRunAtStartup"}) {
     const HWND control = findControl(main, name);
