@@ -137,12 +137,10 @@ LRESULT CALLBACK Win32Backend::Impl::windowProc(HWND hwnd, UINT msg, WPARAM w, L
 
 // Timer::elapsed hands an error in OnTimer to the application itself. A
 // tick of a timer the toolkit no longer runs (one already posted when the
-// timer stopped, or a Windows timer left behind) stops that Windows timer
-// for good: an idle program wakes for no timer.
+// timer stopped) is ignored.
 void Win32Backend::Impl::timerElapsed(UINT_PTR id) {
   for (const auto& [timer, timerId] : timers)
     if (timerId == id) return timer->elapsed();
-  KillTimer(window, id);
 }
 
 // The tooltips hear of the mouse first; then menu shortcuts, the dialog manager of the active form
