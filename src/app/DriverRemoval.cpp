@@ -44,7 +44,7 @@ bool deleteBelow(platform::Registry& registry, const std::string& parentPath,
   if (registry.openKey(kHkeyLocalMachine, parentPath, platform::kKeyAllAccess, &parent) !=
       platform::kErrorSuccess)
     return false;
-  const bool deleted = deleteKeyTree(registry, parent, name);
+  const bool deleted = platform::deleteKeyTree(registry, parent, name);
   registry.closeKey(parent);
   return deleted;
 }
@@ -149,24 +149,6 @@ std::optional<DriverOwnKey> locateDriverOwnKey(const std::string& version,
     return ownKeyAt(basePath, open, close + 1);
   }
   return std::nullopt;
-}
-
-bool deleteKeyTree(platform::Registry& registry, HKey parent, const std::string& name) {
-  if (name.empty() || name.find('\\') != std::string::npos) return false;
-  HKey key = 0;
-  if (registry.openKey(parent, name, platform::kKeyAllAccess, &key) == platform::kErrorSuccess) {
-    platform::KeyInfo info;
-    if (registry.queryInfoKey(key, &info) == platform::kErrorSuccess) {
-      // From the last index down, so each deletion leaves the lower indexes
-      // in place.
-      std::string child;
-      for (std::uint32_t i = info.subKeys; i-- > 0;)
-        if (registry.enumKey(key, i, &child) == platform::kErrorSuccess)
-          deleteKeyTree(registry, key, child);
-    }
-    registry.closeKey(key);
-  }
-  return registry.deleteKey(parent, name) == platform::kErrorSuccess;
 }
 
 bool removeDriverKeys(platform::Platform& p, ui::Application& app) {

@@ -41,12 +41,6 @@ struct DriverOwnKey {
 std::optional<DriverOwnKey> locateDriverOwnKey(const std::string& version,
                                                const std::string& basePath);
 
-// Deletes the subkey `name` of `parent` with its subtree, from the last
-// subkey to the first (an index whose name cannot be read is skipped).
-// True when the key itself was deleted. An empty name, or one with a
-// backslash, deletes nothing.
-bool deleteKeyTree(platform::Registry& registry, platform::HKey parent, const std::string& name);
-
 // The whole removal, with its messages through `app`. Raises, before
 // anything is touched, what the driver key lookup raises. False when
 // nothing was removed because the user declined after a failed backup, or
