@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "app/BackupFiles.h"
 #include "platform/error.h"
 #include "platform/regedit4.h"
 #include "platform/registry_access.h"
@@ -49,36 +50,6 @@ bool deleteBelow(platform::Registry& registry, const std::string& parentPath,
   return deleted;
 }
 
-std::string backupFileName(const platform::LocalTime& t, int attempt) {
-  return platform::formatText("driver-%04d-%02d-%02d-%02d%02d%02d", t.year, t.month, t.day, t.hour,
-                              t.minute, t.second) +
-         (attempt > 1 ? "-" + std::to_string(attempt) : "") + ".reg";
-}
-
-// Writes the backup text into the installation folder's "Backup" folder.
-// Empty on success, else why it failed.
-std::string writeBackup(platform::Platform& p, const std::string& text) {
-  std::string install = system::GetInstallPath(p);
-  if (install.empty())
-    return "the installation folder is not known (the value \"installpath\" of "
-           "HKEY_CURRENT_USER\\Software\\Kestrelune is missing)";
-  if (install.back() != '\\' && install.back() != '/') install += '\\';
-  const std::string folder = install + "Backup";
-  const platform::FileResult made = p.files.createDirectory(folder);
-  if (made.status == platform::FileStatus::Failed)
-    return "the folder \"" + folder + "\" could not be created: " + made.reason;
-  const platform::LocalTime now = p.os.localTime();
-  // A backup already there is never replaced: the next free name is taken.
-  for (int attempt = 1; attempt <= 100; ++attempt) {
-    const std::string file = folder + "\\" + backupFileName(now, attempt);
-    const platform::FileResult written = p.files.writeNewFile(file, text);
-    if (written.ok()) return std::string();
-    if (written.status == platform::FileStatus::Failed)
-      return "the file \"" + file + "\" could not be written: " + written.reason;
-  }
-  return "every backup name for this second in \"" + folder + "\" is taken";
-}
-
 // True when the removal may go on: the keys are backed up, there was
 // nothing to back up, or the user chose to remove without a backup. Keys
 // holding a name that no backup can give back are not removed at all: the
@@ -90,7 +61,7 @@ bool backUp(platform::Platform& p, ui::Application& app, const std::optional<Dri
     writer.addKey(kHkeyLocalMachine, kAtiSoftwareKey);
     if (own) writer.addKey(kHkeyLocalMachine, own->parent + "\\" + own->name);
     if (writer.empty()) return true;
-    reason = writeBackup(p, writer.text());
+    WriteDatedBackup(p, "driver", ".reg", writer.text(), &reason);
   } catch (const platform::Regedit4Unwritable& e) {
     app.showMessage(std::string("The driver's registry keys were not removed, because a backup "
                                 "could not restore them: ") +

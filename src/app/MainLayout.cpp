@@ -51,6 +51,10 @@ void TMainForm::buildMenu() {
   setMenu(MenuBar);
   auto& file = MenuBar->add<MenuItem>("FileMenu", "&File");
   file.add<MenuItem>("Options1", "Options").onClick = [this] { Options1Click(); };
+  file.add<MenuItem>("RestoreOriginal1", "Restore Original Settings...", ui::ShortCut{},
+                     "Restore the settings as they were before Kestrelune was first started")
+      .onClick = [this] { RestoreOriginal1Click(); };
+  file.find("RestoreOriginal1")->setEnabled(false);  // until start-up finds the saved settings
   file.add<MenuItem>("Exit1", "&Exit", ui::ctrlKey('X')).onClick = [this] { Exit1Click(); };
   auto& profiles = MenuBar->add<MenuItem>("menuProfiles", "&Profiles");
   profiles.add<MenuItem>("menuitemOpen", "&Open Profile...", ui::ctrlKey('O'),

@@ -88,6 +88,8 @@ void TMainForm::startRoutine() {
     settings::CreateAllKeys(*settingPages);
     settings::LoadAllKeys(*settingPages, kRegister, "");
   });
+  if (firstStart_ && !originalFiles().profile.empty()) saveOriginalProfile();
+  updateRestoreItem();
 }
 
 // The same cause (a driver key that cannot be found, say) fails several
@@ -112,15 +114,18 @@ bool TMainForm::passVersionGate() {
   return false;
 }
 
-// Empties the restricted mode lists once after installation. "No" is
-// written last, so a reset that failed is tried again at the next start.
+// Empties the restricted mode lists once after installation, after saving
+// the settings as they were. "No" is written last, so a reset that failed
+// is tried again at the next start.
 void TMainForm::firstRunReset() {
   try {
     RegistryAccess own(platform_.registry, platform::kHkeyCurrentUser);
     own.openKey(kProgramKey, false);
     if (own.readString("FirstRun") != "Yes") return;
+    saveOriginalModes();
     modes::ClearRestrictedModes(platform_, app());
     own.writeString("FirstRun", "No");
+    firstStart_ = true;  // the profile of the settings follows the start-up load
   } catch (const std::exception&) {
     // Swallowed: start-up goes on, and the reset is retried next time.
   }

@@ -103,6 +103,15 @@ class TMainForm : public ui::Form {
   void speedClearRegClick();
   void removeDriverKeys();
 
+  // The settings as they were before Kestrelune: a profile and the driver's
+  // display-mode values, saved at the first start.
+  struct OriginalFiles {
+    std::string profile, modes;  // empty when the installation folder is not known
+  };
+  OriginalFiles originalFiles() const;
+  bool originalSettingsSaved();
+  void RestoreOriginal1Click();
+
   // Menu commands.
   void Options1Click();
   void Exit1Click();
@@ -133,6 +142,11 @@ class TMainForm : public ui::Form {
   void startRoutine();
   bool passVersionGate();
   void firstRunReset();
+  void saveOriginalModes();
+  void saveOriginalProfile();
+  void reportOriginalNotSaved(const std::string& why);
+  void restoreOriginalSettings();
+  void updateRestoreItem();
   void showDriverLines();
   void startupStep(const std::function<void()>& step);
   void reportNotSaved(const std::vector<std::string>& parts);
@@ -143,6 +157,7 @@ class TMainForm : public ui::Form {
   Windows& windows_;
   std::vector<std::string> startupErrors_;  // each shown once, in order
   bool notSavedReported_ = false;
+  bool firstStart_ = false;  // the first-run reset ran in this start
   std::vector<std::string> trayProfiles_;  // the files the submenu lists now
   std::string profileFolder() const;
   int answerRequest(std::uint32_t code, const std::string& data);

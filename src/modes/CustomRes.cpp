@@ -75,6 +75,12 @@ void CustomResPage::LoadCustomResolutionChecks() {
   loaded_ = true;
 }
 
+void CustomResPage::ReloadCustomResolutionChecks() {
+  for (std::size_t i = 0; i < listCusRes->items().size(); ++i)
+    listCusRes->setChecked(static_cast<int>(i), false);
+  LoadCustomResolutionChecks();
+}
+
 void CustomResPage::WriteCustomResolutions() {
   std::vector<Mode> modes(std::begin(kFixedModes), std::end(kFixedModes));
   const std::vector<std::string>& items = listCusRes->items();

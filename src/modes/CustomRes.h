@@ -30,6 +30,8 @@ class CustomResPage {
   // A list that cannot be read raises its registry error to the caller,
   // which shows it and goes on; the items then stay unchecked.
   void LoadCustomResolutionChecks();
+  // After the list was replaced: every item checked as the list now says.
+  void ReloadCustomResolutionChecks();
   // True once LoadCustomResolutionChecks read the driver's list. After a
   // failed read the check marks do not reflect the list, and writing them
   // would replace entries the user never saw with the five fixed modes

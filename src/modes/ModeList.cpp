@@ -107,6 +107,12 @@ ModeRecord EncodeModeRecord(int width, int height, int refreshRate) {
   return record;
 }
 
+std::vector<std::string> ModeValueNames() {
+  Names names = restrictedNames();
+  names.insert(names.end(), nonStandardNames().begin(), nonStandardNames().end());
+  return names;
+}
+
 void AppendRestrictedMode(platform::Platform& p, ui::Application& app, const ModeRecord& record) {
   appendTo(p, app, restrictedNames(), false, record);
 }

@@ -62,6 +62,10 @@ std::vector<std::string> ReadNonStandardModes(platform::Platform& platform, ui::
 bool NonStandardModesHold(platform::Platform& platform, ui::Application& app,
                           const std::vector<std::uint8_t>& bytes);
 
+// The names of both groups, the restricted ones first: the values the first
+// start saves before it empties the restricted lists.
+std::vector<std::string> ModeValueNames();
+
 // "1024 x 600": the decimal width, " x ", the decimal height.
 std::string ResolutionText(int width, int height);
 // Index 0: the text before the blank in front of the first "x"; index 1: the

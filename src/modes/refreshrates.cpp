@@ -101,6 +101,12 @@ void RefreshRatesPage::BuildRefreshRatePage() {
   loaded_ = true;
 }
 
+void RefreshRatesPage::ShowLockState() {
+  const bool unlocked = !RefreshRatesLocked(platform_, app_);
+  groupRes->setText(unlocked ? " Refreshrates (Unlocked) " : " Refreshrates (Locked) ");
+  for (Row& row : rows) row.rates->setEnabled(unlocked);
+}
+
 void RefreshRatesPage::addRow(int index, const std::string& resolution, int x, int y,
                               bool unlocked, const std::vector<platform::DisplayMode>& modes) {
   const std::string n = std::to_string(index);

@@ -42,6 +42,9 @@ class RefreshRatesPage {
   // True once BuildRefreshRatePage completed; a page never built has no
   // choices to write.
   bool loaded() const { return loaded_; }
+  // After the restricted-mode list was replaced (a restore of the settings
+  // before Kestrelune): the group and the rows show whether it is locked.
+  void ShowLockState();
   // Apply: on an unlocked page, empties the restricted-mode list, shows the
   // restart prompt, then pins every row to its chosen rate.
   void ApplyRefreshRates();

@@ -1,6 +1,7 @@
 #pragma once
-// Writing files of the program's own (the driver-key backup): create a
-// folder, write a new file whole. Paths are Windows paths with backslashes;
+// Files of the program's own (the driver-key backup, the snapshot of the
+// settings before Kestrelune): create a folder, write a new file whole, read
+// one whole. Paths are Windows paths with backslashes;
 // the native implementation maps them onto the host's separators.
 #include <string>
 #include <vector>
@@ -25,6 +26,9 @@ class Files {
   // AlreadyExists when one of that name is there. A write that fails part
   // way removes what it wrote, so no truncated file is left behind.
   virtual FileResult writeNewFile(const std::string& path, const std::string& data) = 0;
+  // Reads the whole file into `data`. Failed, with the reason, when it
+  // cannot be read or holds more than `limit` bytes.
+  virtual FileResult readFile(const std::string& path, std::string* data, std::size_t limit) = 0;
   // The names (without the folder) of the files directly in `folder` whose
   // name ends in `extension` (".kpf"; any case), in no particular order.
   // None when the folder cannot be read.

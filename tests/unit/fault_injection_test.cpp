@@ -333,19 +333,45 @@ const char kStoredOverclock[] =
 TEST_F(FaultInjection, StartUpWithTheFirstRunResetAndTheFlagWrites) {
   Sequence s{"start-up (first-run reset, \"overclock\" and \"8500\")"};
   s.isStartup = true;
+  s.prepare = [](Machine& m) { testing::seedFirstStart(m.sim); };
   s.act = [](Machine& m, Log&) { m.start(); };
-  // The reset is swallowed where it fails, and retried at the next start
-  // ("FirstRun" stays "Yes"); a flag that cannot be written stays
-  // unchecked. Start-up goes on either way, without a word.
+  // The settings as they were are saved first: a failed save of the mode
+  // lists is told and the reset goes on. The reset is swallowed where it
+  // fails, and retried at the next start ("FirstRun" stays "Yes"), and then
+  // no profile of the settings is saved. A flag that cannot be written
+  // stays unchecked. A failed profile is told; start-up goes on either way.
   s.rule = [](const Outcome& clean, std::size_t at) {
+    const std::size_t modesEnd = firstIndexOf(clean.writes, "DALRestrictedModesBCD ");
     const std::size_t resetEnd = firstIndexOf(clean.writes, "\\FirstRun ") + 1;
-    Log writes = without(clean.writes, at);
-    if (at < resetEnd) {
-      writes = prefix(clean.writes, at);
-      writes.insert(writes.end(), clean.writes.begin() + static_cast<long>(resetEnd),
+    const std::size_t profileStart = lastIndexOf(clean.writes, "files create folder ");
+    const std::string failed = clean.writes[at];
+    const auto told = [](const std::string& why) {
+      return Log{"Kestrelune could not save the settings as they were before it: " + why + "."};
+    };
+    if (at < modesEnd) {
+      Log writes = prefix(clean.writes, at);
+      writes.insert(writes.end(), clean.writes.begin() + static_cast<long>(modesEnd),
                     clean.writes.end());
+      const std::string path = failed.substr(failed.find('/'));
+      const std::string why =
+          contains(failed, "create folder")
+              ? "the folder \"" + path + "\" could not be created: Access is denied"
+              : "the file \"" + path.substr(0, path.rfind(" (")) +
+                    "\" could not be written: Access is denied";
+      return Expected{writes, told(why), false, {}, {}};
     }
-    return Expected{writes, {}, false, {}, {}};
+    if (at < resetEnd) {
+      Log writes = prefix(clean.writes, at);
+      writes.insert(writes.end(), clean.writes.begin() + static_cast<long>(resetEnd),
+                    clean.writes.begin() + static_cast<long>(profileStart));
+      return Expected{writes, {}, false, {}, {}};
+    }
+    if (at < profileStart) return Expected{without(clean.writes, at), {}, false, {}, {}};
+    const std::string file = clean.writes.back().substr(8, clean.writes.back().find(" [") - 8);
+    // Without its folder the profile's first write is tried and fails.
+    Log writes = prefix(clean.writes, at == profileStart ? at + 2 : at);
+    if (at == profileStart) writes.erase(writes.begin() + static_cast<long>(at));
+    return Expected{writes, told("Unable to write to " + file), false, {}, {}};
   };
   runEveryFault(s);
 }

@@ -33,6 +33,7 @@ class LimitedUser : public testing::SettingsTest {
     for (std::uint32_t hz : {60u, 75u})
       sim_.display.addDeviceMode("\\\\.\\DISPLAY1", {800, 600, 16, hz});
     for (std::uint32_t w : {800u, 1024u, 1280u}) sim_.display.addMode({w, w * 3 / 4, 16, 60});
+    testing::seedFirstStart(sim_);
     sim_.registry.setReadOnly(platform::kHkeyLocalMachine, true);
     sim_.watchWrites();
     machineBefore_ = machine();

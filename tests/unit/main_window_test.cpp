@@ -75,6 +75,7 @@ class VersionGate : public MainWindow, public ::testing::WithParamInterface<Gate
 TEST_P(VersionGate, StartsOnWindows2000AndXpOnly) {
   const auto [os, runs] = GetParam();
   sim_.os.setVersion(os);
+  testing::seedFirstStart(sim_);
   sim_.registry.loadRegedit4(std::string("REGEDIT4\n[HKEY_LOCAL_MACHINE\\") + testing::kDriverKey +
                              "]\n\"DisableHyperZ\"=\"0\"\n");
   const std::string before = snapshot();
@@ -142,6 +143,7 @@ TEST_F(MainWindow, UnreadableDriverNameAndVersionShowCannotDetect) {
 }
 
 TEST_F(MainWindow, FirstRunResetEmptiesTheRestrictedModesOnce) {
+  testing::seedFirstStart(sim_);
   start();
   for (const char* name : {"DALRestrictedModesBCD", "DALRestrictedModesBCD1",
                            "DALRestrictedModesBCD2", "DALRestrictedModesBCD3"})
@@ -163,6 +165,7 @@ TEST_F(MainWindow, FirstRunNeedsExactlyYes) {
 }
 
 TEST_F(MainWindow, FirstRunResetWithoutRightsIsRetriedNextStart) {
+  testing::seedFirstStart(sim_);
   sim_.registry.setReadOnly(platform::kHkeyLocalMachine, true);
   start();
   EXPECT_EQ("Yes", own("FirstRun"));
@@ -435,6 +438,7 @@ TEST_F(MainWindow, ModeListsComeLastAndOnlyAnEnteredRefreshRatePageIsApplied) {
   for (const char* prompt : {"formCusRes", "formRestartApplyRR"})
     for (int i = 0; i < 4; ++i)
       backend_.onModal(prompt, [](ui::Form& f) { user::press(*f.find("butOKCusRes")); });
+  testing::seedFirstStart(sim_);  // the restricted lists start empty: rates unlocked
   TMainForm& form = start();
   ASSERT_EQ(1u, form.refreshRatesPage->rows.size());
   const auto lines = [&](const std::string& name) {

@@ -1,7 +1,8 @@
 #pragma once
 // A simulated Windows XP PC with a Radeon 8500, as the Wine prefix is seeded:
 // the driver key published under HARDWARE\DEVICEMAP\VIDEO, the ATI keys and
-// the program's own key as the installation leaves it.
+// the program's own key as the installation leaves it, after the first start
+// (seedFirstStart makes the next start the first).
 #include <string>
 
 #include "platform/sim/sim_platform.h"
@@ -42,7 +43,7 @@ inline void seedXpRadeon(platform::SimPlatform& p) {
       "[HKEY_CURRENT_USER\\Software\\Kestrelune]\n"
       "\"installpath\"=\"C:\\\\Program Files\\\\Kestrelune\\\\\"\n"
       "\"version\"=\"1.60\"\n"
-      "\"FirstRun\"=\"Yes\"\n"
+      "\"FirstRun\"=\"No\"\n"
       "\"Use_AltPath\"=dword:00000000\n\n"
       "[HKEY_CURRENT_USER\\Software\\Kestrelune\\OCInfo]\n");
   p.display.addDevice({"\\\\.\\DISPLAY1", "RADEON 8500 Series", 0x5});
@@ -51,6 +52,12 @@ inline void seedXpRadeon(platform::SimPlatform& p) {
   ati2dvag.fileVersionMS = 0x0006000E;
   ati2dvag.fileVersionLS = 0x000A18C7;
   p.versions.addFile("C:\\WINDOWS\\System32\\ati2dvag.dll", ati2dvag);
+}
+
+// The setup's "FirstRun" = "Yes": the next start is the first, which saves
+// the settings as they were and empties the restricted mode lists.
+inline void seedFirstStart(platform::SimPlatform& p) {
+  p.registry.loadRegedit4(programKeyRegedit("\"FirstRun\"=\"Yes\"\n"));
 }
 
 // The driver's custom-resolution list as Kestrelune's first Apply leaves it

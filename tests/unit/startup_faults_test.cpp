@@ -191,6 +191,7 @@ TEST_F(StartupFaults, ADriverKeyThatCannotBeFoundIsReportedOncePerCommand) {
 // written at the root of HKEY_LOCAL_MACHINE, and the first-run reset waits
 // for a start that finds the driver's key.
 TEST_F(StartupFaults, AnEmptyDriverKeyIsNoKeyAtAll) {
+  testing::seedFirstStart(sim_);
   sim_.registry.loadRegedit4(testing::programKeyRegedit(
       "\"Use_AltPath\"=dword:00000001\n\"AlternativePath\"=-\n"));
   sim_.registry.loadRegedit4("REGEDIT4\n[HKEY_LOCAL_MACHINE]\n\"drv\"=\"root\"\n");

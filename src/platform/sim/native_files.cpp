@@ -55,6 +55,20 @@ FileResult NativeFiles::writeNewFile(const std::string& path, const std::string&
   return failed(reason);
 }
 
+FileResult NativeFiles::readFile(const std::string& path, std::string* data, std::size_t limit) {
+  data->clear();
+  const fs::path p = hostPath(path);
+  std::error_code ec;
+  const auto size = fs::file_size(p, ec);
+  if (ec) return failed(ec.message());
+  if (size > limit) return failed("the file is larger than " + std::to_string(limit) + " bytes");
+  std::ifstream in(p, std::ios::binary);
+  data->resize(static_cast<std::size_t>(size));
+  if (in && in.read(&(*data)[0], static_cast<std::streamsize>(size))) return FileResult{};
+  data->clear();
+  return failed(std::strerror(errno));
+}
+
 std::vector<std::string> NativeFiles::listFiles(const std::string& folder,
                                                 const std::string& extension) {
   std::vector<std::string> names;

@@ -76,4 +76,34 @@ FileResult Win32Files::writeNewFile(const std::string& path, const std::string& 
   return FileResult{FileStatus::Failed, systemText(error)};
 }
 
+FileResult Win32Files::readFile(const std::string& path, std::string* data, std::size_t limit) {
+  data->clear();
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return FileResult{FileStatus::Failed, systemText(GetLastError())};
+  DWORD high = 0;
+  const DWORD size = GetFileSize(file, &high);
+  DWORD error = size == INVALID_FILE_SIZE ? GetLastError() : ERROR_SUCCESS;
+  if (error == ERROR_SUCCESS && (high != 0 || size > limit)) {
+    CloseHandle(file);
+    return FileResult{FileStatus::Failed,
+                      "the file is larger than " + std::to_string(limit) + " bytes"};
+  }
+  data->resize(error == ERROR_SUCCESS ? size : 0);
+  DWORD done = 0;
+  while (error == ERROR_SUCCESS && done < data->size()) {
+    DWORD read = 0;
+    if (!ReadFile(file, &(*data)[done], static_cast<DWORD>(data->size() - done), &read, nullptr))
+      error = GetLastError();
+    else if (read == 0)
+      break;  // shorter than it was a moment ago
+    done += read;
+  }
+  CloseHandle(file);
+  data->resize(done);
+  if (error == ERROR_SUCCESS) return FileResult{};
+  data->clear();
+  return FileResult{FileStatus::Failed, systemText(error)};
+}
+
 }  // namespace kl::platform
