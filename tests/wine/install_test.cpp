@@ -4,6 +4,8 @@
 // documents are where its key says, and a sample profile opened by its bare
 // name from the profile dialog, which starts in the installation's
 // "Profiles", reaches the driver's registry.
+#include <cstdio>
+
 #include "e2e_support.h"
 
 namespace kl::e2e {
@@ -41,6 +43,16 @@ TEST_F(Installed, StartsWithTheFirstRunResetAndItsHelpIsWhereItsKeySays) {
   for (const char* name : {"DALRestrictedModesBCD", "DALRestrictedModesBCD1", "DALRestrictedModesBCD2",
                            "DALRestrictedModesBCD3"})
     EXPECT_EQ("3:", valueOf(HKEY_LOCAL_MACHINE, driver, name)) << name;  // empty REG_BINARY
+  // The pins the reset emptied, and every setting, were saved before.
+  EXPECT_TRUE(fileExists(folder + "Profiles\\Settings before Kestrelune.kpf"));
+  const std::string modes = folder + "Backup\\Display modes before Kestrelune.reg";
+  std::string text(4096, '\0');
+  FILE* in = std::fopen(modes.c_str(), "rb");
+  ASSERT_NE(nullptr, in) << modes;
+  text.resize(std::fread(&text[0], 1, text.size(), in));
+  std::fclose(in);
+  EXPECT_NE(std::string::npos, text.find("\"DALRestrictedModesBCD3\"=hex:06,40,04,80,00,00,00,60"))
+      << text;
   PostMessageA(main, WM_CLOSE, 0, 0);
   EXPECT_TRUE(kestrelune.ended());
 }

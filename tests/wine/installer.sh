@@ -52,10 +52,13 @@ kl_inst_remove_everything() {
   rm -rf "$(kl_installed_dir)" "$kl_menu_dir" "$WINEPREFIX/drive_c/KLTest"
 }
 
-# Exactly the installer's files, each the same as its source.
+# kl_inst_check_files FOLDER [FILE...]: exactly the installer's files, each the same as its
+# source, and the user's FILEs.
 kl_inst_check_files() {
   local dir=$1
-  kl_inst_expect "the installed files" "$(kl_inst_files "$dir")" "$(kl_inst_program_files)" || return 1
+  shift
+  kl_inst_expect "the installed files" "$(kl_inst_files "$dir")" \
+    "$({ kl_inst_program_files; [ $# -eq 0 ] || printf '%s\n' "$@"; } | LC_ALL=C sort)" || return 1
   cmp "$dir/Kestrelune.exe" "$kl_shipped_bin/Kestrelune.exe" &&
     cmp "$dir/OC/StartupOverclock.exe" "$kl_shipped_bin/StartupOverclock.exe" &&
     cmp "$dir/Help/Help.htm" "$KL_ROOT/installer/Help/Help.htm" &&
@@ -129,8 +132,13 @@ kl_inst_reinstall_keeps_user_values() {
     "installpath|REG_SZ|$KL_INSTALLED_WIN\\" 'overclock|REG_DWORD|0x1' 'Use_AltPath|REG_DWORD|0x1' \
     'version|REG_SZ|1.60' | LC_ALL=C sort; printf '%s\n' 'OCInfo\Core|REG_SZ|250.00' \
     'OCInfo\apply_tim|REG_DWORD|0x1')" &&
-    kl_inst_check_files "$(kl_installed_dir)"
+    kl_inst_check_files "$(kl_installed_dir)" "${kl_inst_first_start_files[@]}"
 }
+
+# What the first start saved of the settings before it: the user's, kept by a reinstall
+# and by the uninstaller.
+kl_inst_first_start_files=("Backup/Display modes before Kestrelune.reg"
+  "Profiles/Settings before Kestrelune.kpf")
 
 # The setup's driver: the file in the system's drivers folder and its kernel service running
 # (here the simulated card's driver, which answers without a Radeon).
@@ -164,7 +172,7 @@ kl_inst_uninstall_keeps_user_files() {
   kl_inst_uninstall "$dir" || return 1
   kl_inst_expect "the files left after uninstalling" "$(kl_inst_files "$dir")" \
     "$(printf '%s\n' 'Backup/Driver-20261209-120000.reg' 'Profiles/Best speed.kpf' \
-      'Profiles/My game.kpf')" || return 1
+      'Profiles/My game.kpf' "${kl_inst_first_start_files[@]}" | LC_ALL=C sort)" || return 1
   ! kl_inst_key_exists "$kl_program_key" || { echo "   $kl_program_key is still there" >&2; return 1; }
   kl_inst_no_run_value || { echo "   the Run value Kestrelune is still there" >&2; return 1; }
   ! kl_inst_key_exists "$kl_uninstall_key" || { echo "   the uninstall entry is still there" >&2; return 1; }
