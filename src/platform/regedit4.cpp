@@ -352,6 +352,7 @@ bool parseData(const std::string& s, Regedit4Value* v) {
 Regedit4Key parseKeyLine(int lineNo, const std::string& line) {
   if (line.back() != ']') malformed(lineNo, "unterminated key name");
   Regedit4Key key;
+  key.line = lineNo;
   key.remove = line.size() > 1 && line[1] == '-';
   const std::size_t from = key.remove ? 2 : 1;
   const std::string full = line.substr(from, line.size() - from - 1);
@@ -364,6 +365,7 @@ Regedit4Key parseKeyLine(int lineNo, const std::string& line) {
 
 Regedit4Value parseValueLine(int lineNo, const std::string& line) {
   Regedit4Value value;
+  value.line = lineNo;
   std::size_t pos = 1;
   if (line[0] != '@' && (line[0] != '"' || !parseQuoted(line, &(pos = 0), &value.name)))
     malformed(lineNo, "bad value name");
@@ -375,8 +377,9 @@ Regedit4Value parseValueLine(int lineNo, const std::string& line) {
   return value;
 }
 
-[[noreturn]] void refused(const Regedit4Key& key, const std::string& what, Status status) {
-  throw Error(what + "the registry key " + rootKeyName(key.root) +
+[[noreturn]] void refused(const Regedit4Key& key, int line, const std::string& what,
+                          Status status) {
+  throw Error("REGEDIT4 line " + std::to_string(line) + ": " + what + "the registry key " + rootKeyName(key.root) +
               (key.path.empty() ? "" : "\\" + key.path) + " could not be written (error " +
               std::to_string(status) + ").");
 }
@@ -426,14 +429,14 @@ void importRegedit4(Registry& registry, const std::vector<Regedit4Key>& keys) {
     }
     HKey handle = 0;
     const Status made = registry.createKey(key.root, key.path, kKeyAllAccess, &handle);
-    if (made != kErrorSuccess) refused(key, "", made);
+    if (made != kErrorSuccess) refused(key, key.line, "", made);
     OpenKey open(registry, handle);
     for (const Regedit4Value& v : key.values) {
       const Status s = v.remove ? registry.deleteValue(handle, v.name)
                                 : registry.setValue(handle, v.name, v.type, v.data.data(),
                                                     static_cast<std::uint32_t>(v.data.size()));
       if (s != kErrorSuccess && !(v.remove && s == kErrorFileNotFound))
-        refused(key, "The value \"" + v.name + "\" of ", s);
+        refused(key, v.line, "the value \"" + v.name + "\" of ", s);
     }
   }
 }

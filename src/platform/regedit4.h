@@ -77,12 +77,14 @@ struct Regedit4Value {
   bool remove = false;  // "name"=-
   std::uint32_t type = 0;
   std::vector<std::uint8_t> data;
+  int line = 0;  // where the text gives it
 };
 struct Regedit4Key {
   HKey root = 0;
   std::string path;
   bool remove = false;  // [-key]: the key with everything below it
   std::vector<Regedit4Value> values;
+  int line = 0;
 };
 
 // Reads the whole text before anything is written. Raises kl::Error
@@ -90,9 +92,9 @@ struct Regedit4Key {
 // cannot read.
 std::vector<Regedit4Key> parseRegedit4(const std::string& text);
 // Writes the keys in order, as regedit imports them: keys are created, values
-// set or deleted, [-key] deleted with its subtree. Raises kl::Error naming
-// the key when the registry refuses a key or a value; what was written
-// before stays.
+// set or deleted, [-key] deleted with its subtree. Raises kl::Error
+// "REGEDIT4 line <n>: ..." naming the key when the registry refuses a key or
+// a value; what was written before stays.
 void importRegedit4(Registry& registry, const std::vector<Regedit4Key>& keys);
 
 // Deletes the subkey `name` of `parent` with its subtree, from the last

@@ -38,6 +38,21 @@ TEST(FuzzFindings, MalformedRegedit4LeavesNoHandleOpenAndTheCountersAsTheyWere) 
   registry.closeKey(key);
 }
 
+// A key the registry refuses to create (a name with a NUL) is told with
+// the line that names it, like any other line the import cannot take.
+TEST(FuzzFindings, AKeyTheRegistryRefusesNamesItsLine) {
+  MemoryRegistry registry;
+  const char input[] = "REGEDIT4\n\n; HKCU\\ed goesURR\\So9tware\\Cestr\x08""\x00""une]\n\n[HKEY_CURRENT_USER\\Sof\xff""\xff""\xff""\xff""\xff""tw\\Cestr\x08""\x00""une]\n\n[HKEY_CURRENT_USER\\\\\\Program Files\\\\Kestrelu^e\\nelune\\OCInfo]\n";
+  const std::string text(input, sizeof input - 1);
+  try {
+    registry.loadRegedit4(text);
+    ADD_FAILURE() << "the key was taken";
+  } catch (const Error& e) {
+    EXPECT_EQ(0u, std::string(e.what()).rfind("REGEDIT4 line ", 0)) << e.what();
+  }
+  EXPECT_EQ(0u, registry.openHandles());
+}
+
 // A profile value read from a file with NUL bytes in it ends at the first
 // one, as the platform's functions hand it over; the error of a setting
 // that is then no number quotes the whole value read.
