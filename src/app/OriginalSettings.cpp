@@ -80,11 +80,12 @@ void TMainForm::reportOriginalNotSaved(const std::string& why) {
 
 // Before the first-run reset empties the restricted lists. A file already
 // there is kept: it holds what an earlier first start saw. Without a driver
-// key this user may change there is nothing the reset could empty.
+// key this user may change there is nothing the reset could empty; without
+// an installation folder (a damaged installation) there is nowhere to save.
 void TMainForm::saveOriginalModes() {
   try {
     const OriginalFiles files = originalFiles();
-    if (files.modes.empty()) throw Error("the installation folder is not known");
+    if (files.modes.empty()) return;
     const std::string text = modeValuesText(platform_, app());
     if (text.empty()) return;
     std::string why;
@@ -100,15 +101,11 @@ void TMainForm::saveOriginalModes() {
 // After the start-up load of a first start whose reset went through: the
 // pages hold the driver's settings, which the reset does not touch. (A
 // user without the rights for the reset reads every setting as not set.)
-// Only a complete profile is saved.
+// Only a complete profile is saved; start-up has told already what it could
+// not read.
 void TMainForm::saveOriginalProfile() {
   const std::string file = originalFiles().profile;
-  if (platform_.profiles.exists(file)) return;
-  const std::vector<std::string> missing = settings::GroupsNotLoaded(*settingPages);
-  if (!missing.empty()) {
-    reportOriginalNotSaved("it could not read these settings: " + notReadText(missing));
-    return;
-  }
+  if (platform_.profiles.exists(file) || !settings::GroupsNotLoaded(*settingPages).empty()) return;
   try {
     platform_.files.createDirectory(file.substr(0, file.rfind('\\')));  // the setup made it
     settings::SaveAllKeys(*settingPages, kProfile, file);
