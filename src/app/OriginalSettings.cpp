@@ -24,8 +24,7 @@ constexpr std::size_t kModesFileLimit = 64 * 1024;
 // The driver's six mode-list values as REGEDIT4, absent ones as deleted.
 // Empty when there is no driver key, or one this user may not change (the
 // mode lists are changed only with full access to it).
-std::string modeValuesText(platform::Platform& p, ui::Application& app) {
-  const std::string key = settings::GetDriverKey(p, app);
+std::string modeValuesText(platform::Platform& p, const std::string& key) {
   if (key.find_first_not_of('\\') == std::string::npos) return std::string();
   platform::HKey handle = 0;
   if (p.registry.openKey(platform::kHkeyLocalMachine, key, platform::kKeyAllAccess, &handle) !=
@@ -86,7 +85,13 @@ void TMainForm::saveOriginalModes() {
   try {
     const OriginalFiles files = originalFiles();
     if (files.modes.empty()) return;
-    const std::string text = modeValuesText(platform_, app());
+    std::string driverKey;
+    try {
+      driverKey = settings::GetDriverKey(platform_, app());
+    } catch (const std::exception&) {
+      return;  // start-up tells why the key cannot be looked up
+    }
+    const std::string text = modeValuesText(platform_, driverKey);
     if (text.empty()) return;
     std::string why;
     if (BackupFolder(platform_, &why).empty()) throw Error(why);
@@ -161,7 +166,7 @@ void TMainForm::restoreOriginalSettings() {
     refuse("the current settings cannot be saved first, because Kestrelune could not read these "
            "when it started: " + notReadText(missing));
 
-  const std::string currentModes = modeValuesText(platform_, app());
+  const std::string currentModes = modeValuesText(platform_, driverKey);
   if (currentModes.empty())
     refuse("Windows does not let this user change the driver key HKEY_LOCAL_MACHINE\\" +
            driverKey + "; an administrator can");
