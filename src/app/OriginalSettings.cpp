@@ -188,7 +188,6 @@ void TMainForm::restoreOriginalSettings() {
   platform::importRegedit4(platform_.registry, modeKeys);
   customResPage->ReloadCustomResolutionChecks();
   refreshRatesPage->ShowLockState();
-  refreshRatesEntered = false;
   clearModified();
   app().messageBox("The settings as they were before Kestrelune were restored. Windows must "
                    "restart before the driver uses the restored display modes.\n\nThe settings "

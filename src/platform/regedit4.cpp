@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 
 #include "platform/error.h"
@@ -106,7 +107,10 @@ Regedit4Writer::Regedit4Writer(Registry& registry, LineEnd lineEnd)
 
 std::string Regedit4Writer::text() const { return "REGEDIT4" + eol_ + eol_ + body_; }
 
-bool Regedit4Writer::addKey(HKey root, const std::string& path) {
+// Opens the key and appends what `write` writes of it, given the key and its
+// full name; on a failure part way nothing is appended.
+bool Regedit4Writer::append(HKey root, const std::string& path,
+                            const std::function<void(HKey, const std::string&)>& write) {
   const std::string rootName = rootKeyName(root);
   HKey key = 0;
   const Status s = registry_.openKey(root, path, kKeyRead, &key);
@@ -114,11 +118,10 @@ bool Regedit4Writer::addKey(HKey root, const std::string& path) {
   if (s != kErrorSuccess) unreadable(rootName + '\\' + path, s);
   OpenKey open(registry_, key);
   const std::string stored = storedPath(root, path);
-  // Build the whole subtree first, so a failure part way appends nothing.
   std::string saved;
   saved.swap(body_);
   try {
-    writeKey(key, stored.empty() ? rootName : rootName + '\\' + stored);
+    write(key, stored.empty() ? rootName : rootName + '\\' + stored);
   } catch (...) {
     body_.swap(saved);
     throw;
@@ -127,19 +130,14 @@ bool Regedit4Writer::addKey(HKey root, const std::string& path) {
   return true;
 }
 
+bool Regedit4Writer::addKey(HKey root, const std::string& path) {
+  return append(root, path, [this](HKey key, const std::string& name) { writeKey(key, name); });
+}
+
 bool Regedit4Writer::addValues(HKey root, const std::string& path,
                                const std::vector<std::string>& names) {
-  const std::string rootName = rootKeyName(root);
-  HKey key = 0;
-  const Status s = registry_.openKey(root, path, kKeyRead, &key);
-  if (s == kErrorFileNotFound) return false;
-  if (s != kErrorSuccess) unreadable(rootName + '\\' + path, s);
-  OpenKey open(registry_, key);
-  const std::string stored = storedPath(root, path);
-  std::string saved;
-  saved.swap(body_);
-  try {
-    body_ += '[' + (stored.empty() ? rootName : rootName + '\\' + stored) + ']' + eol_;
+  return append(root, path, [&](HKey key, const std::string& fullName) {
+    body_ += '[' + fullName + ']' + eol_;
     for (const std::string& name : names) {
       std::uint32_t type = 0, size = 0;
       Status q = registry_.queryValue(key, name, &type, nullptr, &size);
@@ -150,17 +148,12 @@ bool Regedit4Writer::addValues(HKey root, const std::string& path,
       std::vector<std::uint8_t> data(size);
       if (q == kErrorSuccess && size > 0)
         q = registry_.queryValue(key, name, &type, data.data(), &size);
-      if (q != kErrorSuccess) unreadable(rootName + '\\' + stored, q);
+      if (q != kErrorSuccess) unreadable(fullName, q);
       data.resize(size);
       writeValue(name, type, data);
     }
     body_ += eol_;
-  } catch (...) {
-    body_.swap(saved);
-    throw;
-  }
-  body_ = saved + body_;
-  return true;
+  });
 }
 
 // The path with each name spelt as the registry stores it, so that an import

@@ -11,6 +11,7 @@
 //
 // A name the format cannot hold, a key or value name with a line break or
 // a NUL character, is never written: no import would give it back.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -59,6 +60,8 @@ class Regedit4Writer {
   bool empty() const { return body_.empty(); }
 
  private:
+  bool append(HKey root, const std::string& path,
+              const std::function<void(HKey, const std::string&)>& write);
   void writeKey(HKey key, const std::string& fullName);
   void writeValue(const std::string& name, std::uint32_t type,
                   const std::vector<std::uint8_t>& data);
